@@ -1,0 +1,52 @@
+/* VokUsb01: the camera link. Finds the camera, opens the device or one of its bulk
+ * pipes per transfer, and issues the control requests that prepare bulk transfers.
+ * The connection library and the monitor load it by file name (dlopen) and bind
+ * these names (dlsym). Handles belong to the caller, who closes them. */
+#ifndef VOK_USB01_H
+#define VOK_USB01_H
+
+#include "VokPlatform.h"
+
+/* A device or pipe handle; VOKUSB_INVALID_HANDLE means failure. */
+typedef intptr_t VokUsbHandle;
+#define VOKUSB_INVALID_HANDLE ((VokUsbHandle)-1)
+
+/* Last-error values. */
+#define VOKUSB_ERR_NONE 0x20000000u
+#define VOKUSB_ERR_NO_INTERFACE 0x20000001u
+#define VOKUSB_ERR_OPEN 0x20000002u
+
+/* Control request codes. */
+#define VOKUSB_IOCTL_SET_BULK_WRITE_SIZE 0x230020u
+#define VOKUSB_IOCTL_GET_BULK_READ_SIZE 0x230024u
+#define VOKUSB_IOCTL_PRE_BULK_READ 0x230028u
+#define VOKUSB_IOCTL_GET_BUTTON_STATUS 0x23002Cu
+#define VOKUSB_IOCTL_PRE_BULK_READ_RT70 0x230030u
+#define VOKUSB_IOCTL_PRE_BULK_WRITE_RT70 0x230034u
+
+/* The file name the library is loaded by. */
+#define VOKUSB_LIBRARY_NAME "libVokUsb01.so"
+
+VOK_BEGIN_DECLS
+
+VOK_API VokUsbHandle open_dev(void);
+VOK_API VokUsbHandle open_file(const char* pipeName);
+VOK_API int setBulkWriteSize(VokUsbHandle device, const uint16_t* value);
+VOK_API int getBulkReadSize(VokUsbHandle device, uint16_t* value);
+VOK_API int preBulkRead(VokUsbHandle device, const uint16_t* value);
+VOK_API int getBulkButtonStatus(VokUsbHandle device, uint16_t* value);
+VOK_API int preBulkRead_RT70(VokUsbHandle device, const uint16_t* value);
+VOK_API int preBulkWrite_RT70(VokUsbHandle device, const uint16_t* value);
+
+/* Stand-ins for the platform's file calls on a handle. Each returns 1 and the count
+ * moved in *done, or 0 on failure (last error set). */
+VOK_API int VokUsb_WritePipe(VokUsbHandle pipe, const void* data, uint32_t length, uint32_t* done);
+VOK_API int VokUsb_ReadPipe(VokUsbHandle pipe, void* data, uint32_t length, uint32_t* done);
+VOK_API int VokUsb_CloseHandle(VokUsbHandle handle);
+
+/* The calling thread's last-error value. */
+VOK_API uint32_t VokUsb_GetLastError(void);
+
+VOK_END_DECLS
+
+#endif
