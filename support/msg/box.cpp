@@ -1,0 +1,293 @@
+/* The one message box of the suite: logs it for VOK_MSG_LOG, answers it for
+ * VOK_MSG_ANSWER, shows it as a QMessageBox when a QApplication runs, or prints it to
+ * standard error without one. The three showing operations of the catalogue sit on top. */
+#include "VokDscMsg.h"
+#include "msg_box_rules.h"
+#include "msg_texts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+#include <QWidget>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace vokmsg {
+
+BoxLayout LayoutFor(VokBoxKind kind, unsigned style) {
+    BoxLayout b;
+    auto set = [&b](std::initializer_list<int> buttons) {
+        b.count = 0;
+        for (int id : buttons)
+            b.buttons[b.count++] = id;
+    };
+    switch (kind) {
+    case VOK_BOX_ERROR:
+        set({VOK_IDOK});
+        b.icon = BoxIcon::Critical;
+        break;
+    case VOK_BOX_QUERY:
+        set({VOK_IDYES, VOK_IDNO});
+        b.icon = BoxIcon::Question;
+        break;
+    case VOK_BOX_MESSAGE:
+        set({VOK_IDOK});
+        break;
+    case VOK_BOX_YESNOCANCEL:
+        set({VOK_IDYES, VOK_IDNO, VOK_IDCANCEL});
+        b.icon = BoxIcon::Question;
+        break;
+    default:
+        switch (style & 0x0Fu) {
+        case VOK_MB_OKCANCEL:
+            set({VOK_IDOK, VOK_IDCANCEL});
+            break;
+        case VOK_MB_YESNOCANCEL:
+            set({VOK_IDYES, VOK_IDNO, VOK_IDCANCEL});
+            break;
+        case VOK_MB_YESNO:
+            set({VOK_IDYES, VOK_IDNO});
+            break;
+        default:
+            set({VOK_IDOK});
+            break;
+        }
+        switch (style & 0xF0u) {
+        case VOK_MB_ICONERROR:
+            b.icon = BoxIcon::Critical;
+            break;
+        case VOK_MB_ICONQUESTION:
+            b.icon = BoxIcon::Question;
+            break;
+        case VOK_MB_ICONWARNING:
+            b.icon = BoxIcon::Warning;
+            break;
+        case VOK_MB_ICONINFORMATION:
+            b.icon = BoxIcon::Information;
+            break;
+        default:
+            break;
+        }
+        break;
+    }
+    int index = 0;
+    if ((style & 0xF00u) == VOK_MB_DEFBUTTON2)
+        index = 1;
+    else if ((style & 0xF00u) == VOK_MB_DEFBUTTON3)
+        index = 2;
+    b.defaultButton = b.buttons[index < b.count ? index : 0];
+    // Escape means "no" on a Yes/No box and "cancel" wherever there is a Cancel.
+    b.escapeButton = b.buttons[0];
+    for (int i = 0; i < b.count; ++i)
+        if (b.buttons[i] == VOK_IDCANCEL ||
+            (b.buttons[i] == VOK_IDNO && b.escapeButton != VOK_IDCANCEL))
+            b.escapeButton = b.buttons[i];
+    return b;
+}
+
+int AnswerFor(const BoxLayout& layout, const char* answer) {
+    int wanted = 0;
+    if (answer) {
+        if (std::strcmp(answer, "yes") == 0)
+            wanted = VOK_IDYES;
+        else if (std::strcmp(answer, "no") == 0)
+            wanted = VOK_IDNO;
+        else if (std::strcmp(answer, "ok") == 0)
+            wanted = VOK_IDOK;
+        else if (std::strcmp(answer, "cancel") == 0)
+            wanted = VOK_IDCANCEL;
+    }
+    for (int i = 0; i < layout.count; ++i)
+        if (layout.buttons[i] == wanted)
+            return wanted;
+    return layout.defaultButton;
+}
+
+const char* KindName(VokBoxKind kind) {
+    switch (kind) {
+    case VOK_BOX_ERROR:
+        return "error";
+    case VOK_BOX_QUERY:
+        return "query";
+    case VOK_BOX_MESSAGE:
+        return "message";
+    case VOK_BOX_YESNOCANCEL:
+        return "yesnocancel";
+    default:
+        return "other";
+    }
+}
+
+namespace {
+
+void AppendOneLine(std::string& out, const char* s) {
+    for (; s && *s; ++s) {
+        if (*s == '\n')
+            out += "\\n";
+        else if (*s == '\r')
+            out += "\\r";
+        else
+            out += *s;
+    }
+}
+
+} // namespace
+
+std::string LogLine(VokBoxKind kind, int number, const char* caption, const char* text) {
+    std::string line = KindName(kind);
+    line += ' ';
+    line += number < 0 ? std::string("-") : std::to_string(number);
+    line += ' ';
+    AppendOneLine(line, caption);
+    line += '\t';
+    AppendOneLine(line, text);
+    line += '\n';
+    return line;
+}
+
+namespace {
+
+void AppendToLog(const char* path, const std::string& line) {
+    // One write on an O_APPEND descriptor, so lines of concurrent processes never mix.
+    int fd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    const char* p = line.data();
+    std::size_t left = line.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+}
+
+QMessageBox::StandardButton ToQt(int id) {
+    switch (id) {
+    case VOK_IDYES:
+        return QMessageBox::Yes;
+    case VOK_IDNO:
+        return QMessageBox::No;
+    case VOK_IDCANCEL:
+        return QMessageBox::Cancel;
+    default:
+        return QMessageBox::Ok;
+    }
+}
+
+QMessageBox::Icon ToQt(BoxIcon icon) {
+    switch (icon) {
+    case BoxIcon::Critical:
+        return QMessageBox::Critical;
+    case BoxIcon::Question:
+        return QMessageBox::Question;
+    case BoxIcon::Warning:
+        return QMessageBox::Warning;
+    case BoxIcon::Information:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+// Runs in the GUI thread.
+int ShowQtBox(VokOwner owner, const BoxLayout& layout, const char* text, const char* caption) {
+    // An owner that is not a live widget (stale or foreign handle) gives a box without one.
+    QWidget* parent = nullptr;
+    if (owner && QApplication::allWidgets().contains(static_cast<QWidget*>(owner)))
+        parent = static_cast<QWidget*>(owner);
+
+    QMessageBox box(parent);
+    box.setWindowTitle(QString::fromUtf8(caption ? caption : ""));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(QString::fromUtf8(text ? text : ""));
+    box.setIcon(ToQt(layout.icon));
+    QMessageBox::StandardButtons buttons;
+    for (int i = 0; i < layout.count; ++i)
+        buttons |= ToQt(layout.buttons[i]);
+    box.setStandardButtons(buttons);
+    box.setDefaultButton(ToQt(layout.defaultButton));
+    box.setEscapeButton(ToQt(layout.escapeButton));
+    box.setWindowModality(Qt::ApplicationModal);
+
+    // A wait cursor left by a long operation must not stay over the box.
+    QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    if (parent) {
+        parent->window()->raise();
+        parent->window()->activateWindow();
+    }
+    const int result = box.exec();
+    QGuiApplication::restoreOverrideCursor();
+
+    switch (result) {
+    case QMessageBox::Yes:
+        return VOK_IDYES;
+    case QMessageBox::No:
+        return VOK_IDNO;
+    case QMessageBox::Ok:
+        return VOK_IDOK;
+    case QMessageBox::Cancel:
+        return VOK_IDCANCEL;
+    default:
+        return layout.escapeButton;
+    }
+}
+
+int ShowCatalogueEntry(VokOwner owner, VokBoxKind kind, int number, const char* caption) {
+    const std::string* text = LookUp(number, CurrentLanguage());
+    return VokDsc_Msg_Box(owner, kind, number, text ? text->c_str() : "", caption, 0);
+}
+
+} // namespace
+} // namespace vokmsg
+
+extern "C" int VokDsc_Msg_Box(VokOwner owner, VokBoxKind kind, int number, const char* text,
+                              const char* caption, unsigned style) {
+    using namespace vokmsg;
+    const BoxLayout layout = LayoutFor(kind, style);
+
+    const char* logPath = std::getenv("VOK_MSG_LOG");
+    if (logPath && *logPath)
+        AppendToLog(logPath, LogLine(kind, number, caption, text));
+
+    const char* answer = std::getenv("VOK_MSG_ANSWER");
+    if (answer && *answer)
+        return AnswerFor(layout, answer);
+
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app) {
+        std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+        std::fflush(stderr);
+        return layout.defaultButton;
+    }
+    if (QThread::currentThread() == app->thread())
+        return ShowQtBox(owner, layout, text, caption);
+
+    // From a worker thread the box still belongs to the GUI thread; the worker waits.
+    int result = layout.defaultButton;
+    QMetaObject::invokeMethod(
+        app, [&] { result = ShowQtBox(owner, layout, text, caption); },
+        Qt::BlockingQueuedConnection);
+    return result;
+}
+
+extern "C" int VokDsc_Msg_Error(VokOwner owner, int number, const char* caption) {
+    return vokmsg::ShowCatalogueEntry(owner, VOK_BOX_ERROR, number, caption);
+}
+
+extern "C" int VokDsc_Msg_Query(VokOwner owner, int number, const char* caption) {
+    return vokmsg::ShowCatalogueEntry(owner, VOK_BOX_QUERY, number, caption);
+}
+
+extern "C" int VokDsc_Msg_Message(VokOwner owner, int number, const char* caption) {
+    return vokmsg::ShowCatalogueEntry(owner, VOK_BOX_MESSAGE, number, caption);
+}
