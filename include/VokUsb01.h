@@ -15,6 +15,13 @@ typedef intptr_t VokUsbHandle;
 #define VOKUSB_ERR_NONE 0x20000000u
 #define VOKUSB_ERR_NO_INTERFACE 0x20000001u
 #define VOKUSB_ERR_OPEN 0x20000002u
+/* Errors of the link itself (the platform's numbers for the same faults), set by a
+ * control request or a pipe call that fails. */
+#define VOKUSB_ERR_INVALID_FUNCTION 1u   /* wrong kind of handle for the call */
+#define VOKUSB_ERR_INVALID_HANDLE 6u     /* not a handle of this library, or closed */
+#define VOKUSB_ERR_GEN_FAILURE 31u       /* the camera refused, or the link broke */
+#define VOKUSB_ERR_INVALID_PARAMETER 87u /* a null buffer or pipe name */
+#define VOKUSB_ERR_TIMEOUT 121u          /* the camera did not answer in time */
 
 /* Control request codes. */
 #define VOKUSB_IOCTL_SET_BULK_WRITE_SIZE 0x230020u
@@ -23,6 +30,11 @@ typedef intptr_t VokUsbHandle;
 #define VOKUSB_IOCTL_GET_BUTTON_STATUS 0x23002Cu
 #define VOKUSB_IOCTL_PRE_BULK_READ_RT70 0x230030u
 #define VOKUSB_IOCTL_PRE_BULK_WRITE_RT70 0x230034u
+
+/* Environment: VOKUSB_SIM=PATH selects the virtual camera on that UNIX socket;
+ * otherwise VOKUSB_ID=VVVV:PPPP[,VVVV:PPPP...] names the USB camera (camlink/README.md). */
+#define VOKUSB_ENV_SIM "VOKUSB_SIM"
+#define VOKUSB_ENV_ID "VOKUSB_ID"
 
 /* The file name the library is loaded by. */
 #define VOKUSB_LIBRARY_NAME "libVokUsb01.so"

@@ -1,0 +1,206 @@
+/* The real camera through libusb-1.0, and the whole mapping of the design's device
+ * requests onto USB: found by vendor:product id (VOKUSB_ID), PIPE00 = first bulk OUT
+ * endpoint, PIPE01 = first bulk IN endpoint, control code -> vendor request number. */
+#include "link.h"
+
+#include <libusb.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace camlink {
+
+namespace {
+
+struct UsbId {
+    uint16_t vendor;
+    uint16_t product;
+};
+
+/* "VVVV:PPPP[,VVVV:PPPP...]" in hexadecimal; malformed entries are skipped. */
+std::vector<UsbId> configuredIds() {
+    std::vector<UsbId> ids;
+    const char* text = std::getenv(VOKUSB_ENV_ID);
+    if (!text)
+        return ids;
+    std::string all(text);
+    size_t start = 0;
+    while (start <= all.size()) {
+        size_t end = all.find(',', start);
+        if (end == std::string::npos)
+            end = all.size();
+        const std::string item = all.substr(start, end - start);
+        const size_t colon = item.find(':');
+        if (colon != std::string::npos && colon > 0 && colon <= 4 && item.size() - colon - 1 >= 1 &&
+            item.size() - colon - 1 <= 4 &&
+            item.find_first_not_of("0123456789abcdefABCDEF:") == std::string::npos &&
+            item.find(':', colon + 1) == std::string::npos) {
+            ids.push_back(
+                {static_cast<uint16_t>(std::strtoul(item.substr(0, colon).c_str(), nullptr, 16)),
+                 static_cast<uint16_t>(std::strtoul(item.substr(colon + 1).c_str(), nullptr, 16))});
+        }
+        start = end + 1;
+    }
+    return ids;
+}
+
+/* One libusb context for the process, made on first use; null when USB is unavailable. */
+libusb_context* context() {
+    static std::once_flag once;
+    static libusb_context* ctx = nullptr;
+    std::call_once(once, [] {
+        if (libusb_init(&ctx) != 0)
+            ctx = nullptr;
+    });
+    return ctx;
+}
+
+void failUsb(int code) {
+    setLastError(code == LIBUSB_ERROR_TIMEOUT ? VOKUSB_ERR_TIMEOUT : VOKUSB_ERR_GEN_FAILURE);
+}
+
+/* The interface and address of the first bulk endpoint of a direction, in descriptor order. */
+bool findBulkEndpoint(libusb_device* device, bool in, int* interfaceNumber,
+                      unsigned char* address) {
+    libusb_config_descriptor* config = nullptr;
+    if (libusb_get_active_config_descriptor(device, &config) != 0)
+        return false;
+    bool found = false;
+    for (int i = 0; i < config->bNumInterfaces && !found; ++i) {
+        const libusb_interface& itf = config->interface[i];
+        if (itf.num_altsetting < 1)
+            continue;
+        const libusb_interface_descriptor& alt = itf.altsetting[0];
+        for (int e = 0; e < alt.bNumEndpoints && !found; ++e) {
+            const libusb_endpoint_descriptor& ep = alt.endpoint[e];
+            const bool bulk =
+                (ep.bmAttributes & LIBUSB_TRANSFER_TYPE_MASK) == LIBUSB_TRANSFER_TYPE_BULK;
+            const bool isIn =
+                (ep.bEndpointAddress & LIBUSB_ENDPOINT_DIR_MASK) == LIBUSB_ENDPOINT_IN;
+            if (bulk && isIn == in) {
+                *interfaceNumber = alt.bInterfaceNumber;
+                *address = ep.bEndpointAddress;
+                found = true;
+            }
+        }
+    }
+    libusb_free_config_descriptor(config);
+    return found;
+}
+
+} // namespace
+
+OpenResult usbOpen(const char* name, LinkHandle* out) {
+    const std::vector<UsbId> ids = configuredIds();
+    libusb_context* ctx = ids.empty() ? nullptr : context();
+    if (!ctx)
+        return OpenResult::NoCamera;
+
+    libusb_device** list = nullptr;
+    const ssize_t count = libusb_get_device_list(ctx, &list);
+    if (count < 0)
+        return OpenResult::NoCamera;
+
+    // As with the design's interface search: the first matching device that opens wins.
+    OpenResult result = OpenResult::NoCamera;
+    for (ssize_t i = 0; i < count && result == OpenResult::NoCamera; ++i) {
+        libusb_device_descriptor desc{};
+        if (libusb_get_device_descriptor(list[i], &desc) != 0)
+            continue;
+        bool wanted = false;
+        for (const UsbId& id : ids)
+            wanted = wanted || (id.vendor == desc.idVendor && id.product == desc.idProduct);
+        libusb_device_handle* handle = nullptr;
+        if (!wanted || libusb_open(list[i], &handle) != 0)
+            continue;
+
+        LinkHandle h;
+        h.sim = false;
+        h.usb = handle;
+        result = OpenResult::Ok;
+        if (std::strcmp(name, "DEV") != 0) {
+            const bool pipeOut = std::strcmp(name, "PIPE00") == 0;
+            const bool pipeIn = std::strcmp(name, "PIPE01") == 0;
+            int itf = -1;
+            unsigned char ep = 0;
+            if (!(pipeOut || pipeIn) || !findBulkEndpoint(list[i], pipeIn, &itf, &ep)) {
+                result = OpenResult::Refused;
+            } else {
+                libusb_set_auto_detach_kernel_driver(handle, 1);
+                if (libusb_claim_interface(handle, itf) != 0)
+                    result = OpenResult::Refused;
+                h.usbInterface = itf;
+                h.endpoint = ep;
+            }
+        }
+        if (result == OpenResult::Ok)
+            *out = h;
+        else
+            libusb_close(handle);
+    }
+    libusb_free_device_list(list, 1);
+    return result;
+}
+
+bool usbControl(const LinkHandle& h, uint32_t code, const uint8_t* in, uint16_t inLength,
+                uint8_t* out, uint16_t outLength) {
+    // Function code of the device request (bits 2-13): 0x230020 -> 8 ... 0x230034 -> 13.
+    const uint8_t request = static_cast<uint8_t>((code >> 2) & 0xFFF);
+    // The input word rides in wValue; a request with output reads it in the data stage.
+    const uint16_t wValue = inLength >= 2 ? static_cast<uint16_t>(in[0] | (in[1] << 8)) : 0;
+    const uint8_t type = LIBUSB_REQUEST_TYPE_VENDOR | LIBUSB_RECIPIENT_DEVICE |
+                         (outLength ? LIBUSB_ENDPOINT_IN : LIBUSB_ENDPOINT_OUT);
+    const int rc =
+        libusb_control_transfer(h.usb, type, request, wValue, 0, outLength ? out : nullptr,
+                                outLength, static_cast<unsigned>(linkTimeoutMs()));
+    if (rc < 0) {
+        failUsb(rc);
+        return false;
+    }
+    if (rc < outLength) {
+        setLastError(VOKUSB_ERR_GEN_FAILURE);
+        return false;
+    }
+    return true;
+}
+
+static bool bulk(const LinkHandle& h, unsigned char* data, uint32_t length, uint32_t* done) {
+    int moved = 0;
+    const int rc = libusb_bulk_transfer(h.usb, h.endpoint, data, static_cast<int>(length), &moved,
+                                        static_cast<unsigned>(linkTimeoutMs()));
+    *done = static_cast<uint32_t>(moved > 0 ? moved : 0);
+    if (rc != 0) {
+        failUsb(rc);
+        return false;
+    }
+    return true;
+}
+
+bool usbWrite(const LinkHandle& h, const void* data, uint32_t length, uint32_t* done) {
+    if (length > 0x7FFFFFFF) {
+        setLastError(VOKUSB_ERR_INVALID_PARAMETER);
+        return false;
+    }
+    return bulk(h, static_cast<unsigned char*>(const_cast<void*>(data)), length, done);
+}
+
+bool usbRead(const LinkHandle& h, void* data, uint32_t length, uint32_t* done) {
+    if (length > 0x7FFFFFFF) {
+        setLastError(VOKUSB_ERR_INVALID_PARAMETER);
+        return false;
+    }
+    return bulk(h, static_cast<unsigned char*>(data), length, done);
+}
+
+void usbClose(const LinkHandle& h) {
+    if (!h.usb)
+        return;
+    if (h.usbInterface >= 0)
+        libusb_release_interface(h.usb, h.usbInterface);
+    libusb_close(h.usb);
+}
+
+} // namespace camlink
