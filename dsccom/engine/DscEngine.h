@@ -1,0 +1,160 @@
+/* The protocol engine of VokComRT70: the connection record, packets, the exchange with its
+ * retries, paged listings, waits and the start checks. No widget code lives here; the
+ * dialogs plug in through DscUiHooks, and tests replace the link through DscCom_SetLinkOverride. */
+#ifndef DSC_ENGINE_H
+#define DSC_ENGINE_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "VokComRT70.h"
+#include "VokUsb01.h"
+
+/* The camera link operations, bound by name from VokUsb01 (or injected by tests). */
+struct DscLink {
+    VokUsbHandle (*open_dev)(void);
+    VokUsbHandle (*open_file)(const char* pipeName);
+    int (*getBulkReadSize)(VokUsbHandle device, uint16_t* value);
+    int (*setBulkWriteSize)(VokUsbHandle device, const uint16_t* value);
+    int (*preBulkRead)(VokUsbHandle device, const uint16_t* value);
+    int (*preBulkRead_RT70)(VokUsbHandle device, const uint16_t* value);
+    int (*preBulkWrite_RT70)(VokUsbHandle device, const uint16_t* value);
+    int (*WritePipe)(VokUsbHandle pipe, const void* data, uint32_t length, uint32_t* done);
+    int (*ReadPipe)(VokUsbHandle pipe, void* data, uint32_t length, uint32_t* done);
+    int (*CloseHandle)(VokUsbHandle handle);
+};
+
+/* The one connection record of the process. Plain data: SetApplicationInfo clears it. */
+struct DscConnection {
+    void* moduleInstance;
+    VokOwner owner;
+    char appTitle[VOK_MAX_PATH];
+    int32_t transport;
+    int32_t variant;
+    char settingsPath[VOK_MAX_PATH];
+    int32_t mode;
+    uint8_t* sendBuffer; /* DSC_BUFFER_SIZE bytes each while the connection is open */
+    uint8_t* recvBuffer;
+    uint32_t sendLength; /* total length of the packet in the send buffer */
+    uint32_t recvLength; /* bytes that really arrived by the last receive */
+    uint8_t seqOut;
+    uint8_t seqExpected;
+    int32_t timeLimit;     /* response limit of the running exchange (byte-serial link only) */
+    int32_t thumbnailRead; /* the running block read belongs to a thumbnail */
+    int32_t quietFraming;  /* block reads show message 8 only on their last attempt */
+    uint8_t* imageBuffer;
+    uint32_t fileSize;
+    int32_t blockCount;
+    int32_t linkBound;
+    DscLink link;
+    void* connectDialog;
+    void* selectDialog;
+    void* progressDialog;
+    char destFolder[VOK_MAX_PATH];
+    char destName[VOK_MAX_PATH];
+    int32_t lastNumber;
+    uint8_t imageKind;
+    void* uploadList;
+    int32_t uploadCount;
+};
+
+/* Hooks through which the dialog layer shows the connecting dialog. openConnecting returns
+ * the dialog, or null when it could not be created; *skipped is set when no dialog is wanted
+ * (no graphical application is running). */
+struct DscUiHooks {
+    void* (*openConnecting)(DscConnection* connection, int* skipped);
+    void (*closeConnecting)(DscConnection* connection, void* dialog);
+    void (*setWaitCursor)(int on);
+};
+
+/* Which block reader runs: the retry rules differ. */
+enum DscBlockRead { DSC_BLOCK_THUMBNAIL = 0, DSC_BLOCK_IMAGE = 1 };
+
+/* Catalogue numbers shown by the engine. */
+enum DscMessage {
+    DSC_MSG_PORT = 2,
+    DSC_MSG_CANNOT_EXECUTE = 4,
+    DSC_MSG_TRANSFER = 6,
+    DSC_MSG_DATA = 8,
+    DSC_MSG_CAMERA = 11,
+    DSC_MSG_MEMFULL = 13,
+    DSC_MSG_ACCESS = 14,
+    DSC_MSG_READ = 15,
+    DSC_MSG_MEMORY = 51,
+    DSC_MSG_LINK_LIBRARY = 56,
+    DSC_MSG_UNEXPECTED = 129,
+    DSC_MSG_OTHER_APP = 149,
+    DSC_TEXT_CONNECTING = 229
+};
+
+VOK_BEGIN_DECLS
+
+/* The record and its services. */
+VOK_API DscConnection* DscCom_Record(void);
+VOK_API intptr_t DscCom_Notify(unsigned message, uintptr_t wParam, intptr_t lParam);
+VOK_API void DscCom_ShowMessage(int number);
+/* Replaces the box function for tests and the fuzzer (null restores it). */
+VOK_API void DscCom_SetMessageHook(void (*hook)(int number));
+VOK_API void DscCom_SetUiHooks(const DscUiHooks* hooks);
+/* Tests: use this link instead of loading VokUsb01 (null restores loading). */
+VOK_API void DscCom_SetLinkOverride(const DscLink* link);
+/* Loads VokUsb01 and binds its operations into the record; 0 on success. */
+VOK_API int DscCom_BindLink(DscConnection* connection);
+
+/* Waits, scaled by VOK_TIME_SCALE. Wait dispatches events; Sleep does not. */
+VOK_API double DscCom_TimeScale(void);
+VOK_API void DscCom_Wait(int milliseconds);
+VOK_API void DscCom_Sleep(int milliseconds);
+VOK_API void DscCom_DispatchOne(void);
+
+/* Packets. */
+VOK_API uint32_t DscCom_PacketLength(int type);
+VOK_API uint8_t DscCom_Checksum(const uint8_t* packet, uint32_t total);
+VOK_API int DscCom_BuildPacket(int type, uint8_t sequence, uint8_t command, uint32_t payloadLength,
+                               const void* payload);
+VOK_API int DscCom_Exchange(int timeLimit);
+VOK_API int DscCom_CheckReply(int expectedReply);
+/* The exchange with its retries for an ordinary command: up to three attempts with the
+ * same packet, both sequence bytes set to sequence. */
+VOK_API int DscCom_Command(uint8_t command, uint8_t sequence, const void* payload,
+                           uint32_t payloadLength, int expectedReply, int timeLimit);
+/* Reads one block (command 30 or 133) into out, which holds the block size. */
+VOK_API int DscCom_ReadBlock(int reader, uint8_t command, const void* reference,
+                             uint32_t referenceLength, uint16_t block, uint8_t selector,
+                             uint8_t* out, uint32_t outCapacity);
+/* Sends one data block of the announced file (command 5). */
+VOK_API int DscCom_SendBlock(uint32_t blockIndex, const void* data, uint32_t length);
+VOK_API uint32_t DscCom_BlockSize(void);
+
+/* Connection. */
+VOK_API int DscCom_OpenConnection(void);
+VOK_API void DscCom_ReleaseBuffers(void);
+VOK_API void DscCom_CloseConnection(void);
+/* Start check 2: 1 when another running qubex program holds the camera. */
+VOK_API int DscCom_OtherOwnerActive(void);
+/* The process runs and is a qubex program. */
+VOK_API int DscCom_IsQubexProcess(int32_t pid);
+/* The Now_Toking wait; 0 when the monitor let go in time. */
+VOK_API int DscCom_WaitForMonitor(void);
+/* Start checks, connection, dialog, monitor wait and identify (and the count of modes 1
+ * and 2). Returns DSC_OK with the connection open, 1 for a busy owner, DSC_ERR_INTERLOCK
+ * when another owner holds the camera, DSC_ERR_REPORTED or an exchange result otherwise;
+ * on failure nothing stays open. *imageTotal receives the count of modes 1 and 2. */
+VOK_API int DscCom_StartConnection(int withDialog, int32_t* imageTotal);
+/* Closes the connecting dialog that a successful start left open. */
+VOK_API void DscCom_CloseConnectingDialog(void);
+
+/* Listings and information. */
+VOK_API int DscCom_Identify(void);
+VOK_API int DscCom_CountPaged(uint8_t command, const void* payload, uint32_t payloadLength,
+                              int32_t* total);
+VOK_API int DscCom_ListPaged(uint8_t command, const void* payload, uint32_t payloadLength,
+                             int32_t count, uint16_t* out);
+VOK_API int DscCom_CountAll(int32_t* total);
+VOK_API int DscCom_ThumbnailInfo(uint16_t folder, uint16_t image, int32_t* kind, uint32_t* size);
+VOK_API int DscCom_ImageInfo(uint16_t folder, uint16_t image, uint8_t kindRequest, int32_t* kind,
+                             uint32_t* size);
+
+VOK_END_DECLS
+
+#endif

@@ -1,0 +1,188 @@
+// Identify, the paged counts and lists, and the information commands. Counts are summed
+// without overflow and lists read only the entries the arriving packet really holds; a
+// camera that never ends a listing is stopped where the one-byte page number runs out.
+#include <string.h>
+
+#include "DscEngine.h"
+
+namespace {
+
+const int kMaxPages = 256; // the page number travels in the one-byte sequence field
+const int64_t kMaxCount = 0x7FFFFFFF;
+
+uint32_t u32At(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+uint16_t u16At(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+int dataError() {
+    DscCom_ShowMessage(DSC_MSG_DATA);
+    return DSC_ERR_FRAME;
+}
+
+struct PagedCommand {
+    uint8_t command;
+    int reply;
+    int limit;
+};
+
+bool describe(uint8_t command, PagedCommand* out) {
+    switch (command) {
+    case DSC_CMD_COUNT_FOLDERS:
+        *out = {command, DSC_REPLY_COUNT_FOLDERS, 20000};
+        return true;
+    case DSC_CMD_COUNT_IMAGES:
+        *out = {command, DSC_REPLY_COUNT_IMAGES, 50000};
+        return true;
+    case DSC_CMD_LIST_FOLDERS:
+        *out = {command, DSC_REPLY_LIST_FOLDERS, 5000};
+        return true;
+    case DSC_CMD_LIST_IMAGES:
+        *out = {command, DSC_REPLY_LIST_IMAGES, 5000};
+        return true;
+    default:
+        return false;
+    }
+}
+
+int information(uint8_t command, const uint8_t* payload, uint32_t length, int32_t* kind,
+                uint32_t* size) {
+    int result = DscCom_Command(command, 0, payload, length, DSC_REPLY_INFO, 5000);
+    if (result != DSC_OK)
+        return result;
+    const uint8_t* r = DscCom_Record()->recvBuffer;
+    if (kind)
+        *kind = r[4];
+    if (size)
+        *size = u32At(r + 5);
+    return u32At(r + 5) == 0 ? DSC_ERR_SIZE0 : DSC_OK;
+}
+
+} // namespace
+
+int DscCom_Identify(void) {
+    DscConnection* c = DscCom_Record();
+    int result = DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, DSC_REPLY_IDENTIFY, 5000);
+    if (result != DSC_OK)
+        return result;
+    const uint8_t* r = c->recvBuffer;
+    if (memcmp(r + 4, "DSC", 3) != 0)
+        return dataError();
+    switch (r[7]) {
+    case '1':
+        c->variant = 1;
+        break;
+    case '2':
+        c->variant = 2;
+        break;
+    case '3':
+        c->variant = 4;
+        break;
+    case '6':
+        c->variant = 5;
+        break;
+    default:
+        return dataError();
+    }
+    return DSC_OK;
+}
+
+int DscCom_CountPaged(uint8_t command, const void* payload, uint32_t payloadLength,
+                      int32_t* total) {
+    PagedCommand pc;
+    if (!total || !describe(command, &pc))
+        return DSC_ERR_REPORTED;
+    *total = 0;
+    int64_t sum = 0;
+    for (int page = 0;; ++page) {
+        if (page >= kMaxPages)
+            return dataError();
+        if (page > 0)
+            DscCom_DispatchOne();
+        int result = DscCom_Command(command, static_cast<uint8_t>(page), payload, payloadLength,
+                                    pc.reply, pc.limit);
+        if (result != DSC_OK)
+            return result;
+        const uint8_t* r = DscCom_Record()->recvBuffer;
+        uint32_t count = command == DSC_CMD_COUNT_FOLDERS ? u32At(r + 4) : u16At(r + 4);
+        sum += count;
+        if (sum > kMaxCount)
+            return dataError();
+        if (count < DSC_PAGE_ENTRIES)
+            break;
+    }
+    *total = static_cast<int32_t>(sum);
+    return DSC_OK;
+}
+
+int DscCom_ListPaged(uint8_t command, const void* payload, uint32_t payloadLength, int32_t count,
+                     uint16_t* out) {
+    PagedCommand pc;
+    if (!describe(command, &pc) || count < 0 || (count > 0 && !out))
+        return DSC_ERR_REPORTED;
+    int pages = (count + DSC_PAGE_ENTRIES - 1) / DSC_PAGE_ENTRIES;
+    if (pages > kMaxPages)
+        return dataError();
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            DscCom_DispatchOne();
+        int entries = DSC_PAGE_ENTRIES;
+        if (page == pages - 1 && count % DSC_PAGE_ENTRIES)
+            entries = count % DSC_PAGE_ENTRIES;
+        int result = DscCom_Command(command, static_cast<uint8_t>(page), payload, payloadLength,
+                                    pc.reply, pc.limit);
+        if (result != DSC_OK)
+            return result;
+        const DscConnection* c = DscCom_Record();
+        // Only the payload of the packet that arrived holds entries.
+        uint32_t held =
+            (DscCom_PacketLength(c->recvBuffer[0]) - DSC_HEADER_LENGTH - DSC_TRAILER_LENGTH) / 2;
+        if (held < static_cast<uint32_t>(entries))
+            return dataError();
+        for (int i = 0; i < entries; ++i)
+            out[page * DSC_PAGE_ENTRIES + i] = u16At(c->recvBuffer + DSC_HEADER_LENGTH + 2 * i);
+    }
+    return DSC_OK;
+}
+
+int DscCom_CountAll(int32_t* total) {
+    if (!total)
+        return DSC_ERR_REPORTED;
+    *total = 0;
+    int64_t sum = 0;
+    for (int page = 0;; ++page) {
+        if (page >= kMaxPages)
+            return dataError();
+        if (page > 0)
+            DscCom_DispatchOne();
+        int result = DscCom_Command(DSC_CMD_COUNT_ALL, static_cast<uint8_t>(page), nullptr, 0,
+                                    DSC_REPLY_COUNT_ALL, 5000);
+        if (result != DSC_OK)
+            return result;
+        uint32_t count = u32At(DscCom_Record()->recvBuffer + 4);
+        if (count == 0xFFFFFFFFu)
+            break;
+        sum += count;
+        if (sum > kMaxCount)
+            return dataError();
+    }
+    *total = static_cast<int32_t>(sum);
+    return sum == 0 ? DSC_ERR_NOTHING : DSC_OK;
+}
+
+int DscCom_ThumbnailInfo(uint16_t folder, uint16_t image, int32_t* kind, uint32_t* size) {
+    uint8_t payload[4] = {static_cast<uint8_t>(folder), static_cast<uint8_t>(folder >> 8),
+                          static_cast<uint8_t>(image), static_cast<uint8_t>(image >> 8)};
+    return information(DSC_CMD_THUMB_INFO, payload, sizeof payload, kind, size);
+}
+
+int DscCom_ImageInfo(uint16_t folder, uint16_t image, uint8_t kindRequest, int32_t* kind,
+                     uint32_t* size) {
+    uint8_t payload[5] = {static_cast<uint8_t>(folder), static_cast<uint8_t>(folder >> 8),
+                          static_cast<uint8_t>(image), static_cast<uint8_t>(image >> 8),
+                          kindRequest};
+    return information(DSC_CMD_IMAGE_INFO, payload, sizeof payload, kind, size);
+}

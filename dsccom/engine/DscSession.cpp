@@ -1,0 +1,267 @@
+// The connection record and its life: application info, notifications to the owner, the
+// registry interlock with the monitor and other programs, opening and closing a connection.
+// Every failure of a connection start leaves no buffers allocated and no dialog open.
+#include <errno.h>
+#include <limits.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+
+#include "DscEngine.h"
+#include "VokDscMsg.h"
+#include "VokReged.h"
+
+namespace {
+
+DscConnection g_connection;
+VokDscNotifyHandler g_handler = nullptr;
+void* g_handlerContext = nullptr;
+void (*g_messageHook)(int) = nullptr;
+DscUiHooks g_ui = {nullptr, nullptr, nullptr};
+
+const char kProductRoot[] = "software\\Quintaral";
+const char kProductModel[] = "VQL-RT70";
+const char kEventSubkey[] = "Event_App";
+
+void copyText(char* out, const char* text) {
+    if (!text)
+        text = "";
+    snprintf(out, VOK_MAX_PATH, "%s", text);
+}
+
+int32_t readEventNumber(const char* name) {
+    char key[VOK_MAX_PATH];
+    int32_t value = 0;
+    Union2Strings(key, kProductRoot, kProductModel);
+    if (!VokReg_Query_KeyValue(key, kEventSubkey, name, VOK_REG_NUMBER, &value))
+        value = 0;
+    return value;
+}
+
+std::string readSmallFile(const char* path) {
+    FILE* f = fopen(path, "r");
+    if (!f)
+        return std::string();
+    char buffer[512];
+    size_t n = fread(buffer, 1, sizeof buffer - 1, f);
+    fclose(f);
+    buffer[n] = 0;
+    return std::string(buffer, n);
+}
+
+std::string baseName(std::string path) {
+    const char deleted[] = " (deleted)";
+    size_t dl = sizeof deleted - 1;
+    if (path.size() > dl && path.compare(path.size() - dl, dl, deleted) == 0)
+        path.resize(path.size() - dl);
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void closeConnectingDialog(DscConnection* c) {
+    if (c->connectDialog && g_ui.closeConnecting)
+        g_ui.closeConnecting(c, c->connectDialog);
+    c->connectDialog = nullptr;
+}
+
+void waitCursor(int on) {
+    if (g_ui.setWaitCursor)
+        g_ui.setWaitCursor(on);
+}
+
+} // namespace
+
+DscConnection* DscCom_Record(void) {
+    return &g_connection;
+}
+
+void VokDscCom_SetNotifyHandler(VokDscNotifyHandler handler, void* context) {
+    g_handler = handler;
+    g_handlerContext = context;
+}
+
+intptr_t DscCom_Notify(unsigned message, uintptr_t wParam, intptr_t lParam) {
+    return g_handler ? g_handler(g_handlerContext, message, wParam, lParam) : 0;
+}
+
+void DscCom_SetMessageHook(void (*hook)(int number)) {
+    g_messageHook = hook;
+}
+
+void DscCom_ShowMessage(int number) {
+    if (g_messageHook)
+        g_messageHook(number);
+    else
+        VokDsc_Msg_Error(g_connection.owner, number, g_connection.appTitle);
+}
+
+void DscCom_SetUiHooks(const DscUiHooks* hooks) {
+    if (hooks)
+        g_ui = *hooks;
+    else
+        g_ui = DscUiHooks{nullptr, nullptr, nullptr};
+}
+
+void VokDscCom_SetApplicationInfo(VokOwner owner, const char* title, int32_t transport,
+                                  int32_t variant, const char* settingsPath) {
+    DscConnection* c = &g_connection;
+    // Clearing an open connection would lose its buffers and dialogs; the owner's busy answer
+    // refuses the export that follows anyway.
+    if (c->sendBuffer || c->recvBuffer)
+        return;
+    void* module = c->moduleInstance;
+    memset(c, 0, sizeof *c);
+    c->moduleInstance = module ? module : reinterpret_cast<void*>(&g_connection);
+    c->owner = owner;
+    copyText(c->appTitle, title);
+    c->transport = transport;
+    c->variant = variant;
+    copyText(c->settingsPath, settingsPath);
+}
+
+int32_t VokDscCom_GetCameraVariant(void) {
+    return g_connection.variant;
+}
+
+int DscCom_IsQubexProcess(int32_t pid) {
+    if (pid <= 0)
+        return 0;
+    if (kill(pid, 0) != 0 && errno != EPERM)
+        return 0;
+    char path[64];
+    snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+    std::string stat = readSmallFile(path);
+    size_t close = stat.rfind(')');
+    if (stat.empty() || close == std::string::npos || close + 2 >= stat.size())
+        return 0;
+    char state = stat[close + 2];
+    if (state == 'Z' || state == 'X')
+        return 0;
+    snprintf(path, sizeof path, "/proc/%d/exe", static_cast<int>(pid));
+    char target[PATH_MAX];
+    ssize_t n = readlink(path, target, sizeof target - 1);
+    if (n > 0) {
+        target[n] = 0;
+        if (baseName(target) == "qubex")
+            return 1;
+    }
+    snprintf(path, sizeof path, "/proc/%d/comm", static_cast<int>(pid));
+    std::string comm = readSmallFile(path);
+    while (!comm.empty() && (comm.back() == '\n' || comm.back() == '\r'))
+        comm.pop_back();
+    return comm == "qubex";
+}
+
+int DscCom_OtherOwnerActive(void) {
+    if (readEventNumber("Active") == 0)
+        return 0;
+    int32_t pid = readEventNumber("APP_HANDLE");
+    // The owner's own program marks itself active while it connects; only another one counts.
+    if (pid == static_cast<int32_t>(getpid()))
+        return 0;
+    return DscCom_IsQubexProcess(pid);
+}
+
+int DscCom_OpenConnection(void) {
+    DscConnection* c = &g_connection;
+    if (DscCom_BindLink(c) != 0) {
+        DscCom_ShowMessage(DSC_MSG_LINK_LIBRARY);
+        return 0;
+    }
+    if (!c->sendBuffer)
+        c->sendBuffer = static_cast<uint8_t*>(calloc(1, DSC_BUFFER_SIZE));
+    if (!c->recvBuffer)
+        c->recvBuffer = static_cast<uint8_t*>(calloc(1, DSC_BUFFER_SIZE));
+    if (!c->sendBuffer || !c->recvBuffer) {
+        free(c->sendBuffer);
+        free(c->recvBuffer);
+        c->sendBuffer = c->recvBuffer = nullptr;
+        DscCom_ShowMessage(DSC_MSG_MEMORY);
+        DscCom_Notify(WM_DSC_STATUS, 0, 0);
+        return 0;
+    }
+    c->sendLength = c->recvLength = 0;
+    DscCom_Notify(WM_DSC_STATUS, 0, 1);
+    return 1;
+}
+
+void DscCom_ReleaseBuffers(void) {
+    DscConnection* c = &g_connection;
+    if (!c->sendBuffer && !c->recvBuffer)
+        return;
+    free(c->sendBuffer);
+    free(c->recvBuffer);
+    c->sendBuffer = c->recvBuffer = nullptr;
+    c->sendLength = c->recvLength = 0;
+    DscCom_Notify(WM_DSC_STATUS, 0, 0);
+}
+
+void DscCom_CloseConnection(void) {
+    if (!g_connection.sendBuffer)
+        return;
+    waitCursor(1);
+    DscCom_Command(DSC_CMD_END, 0, nullptr, 0, DSC_REPLY_STATUS, 1000);
+    waitCursor(0);
+    DscCom_ReleaseBuffers();
+}
+
+int DscCom_WaitForMonitor(void) {
+    DscCom_Wait(5000);
+    using Clock = std::chrono::steady_clock;
+    auto limit = std::chrono::duration<double, std::milli>(5500 * DscCom_TimeScale());
+    auto start = Clock::now();
+    for (;;) {
+        if (readEventNumber("Now_Toking") == 0)
+            return 0;
+        if (Clock::now() - start >= limit)
+            return -1;
+        // A short pause between reads spares the processor without slowing the hand-over.
+        DscCom_Wait(10);
+    }
+}
+
+int DscCom_StartConnection(int withDialog, int32_t* imageTotal) {
+    DscConnection* c = &g_connection;
+    if (DscCom_Notify(WM_DSC_STATUS, 13, 0))
+        return 1;
+    if (DscCom_OtherOwnerActive()) {
+        DscCom_ShowMessage(DSC_MSG_OTHER_APP);
+        return DSC_ERR_REPORTED;
+    }
+    if (!DscCom_OpenConnection())
+        return DSC_ERR_REPORTED;
+    if (withDialog && g_ui.openConnecting) {
+        int skipped = 0;
+        c->connectDialog = g_ui.openConnecting(c, &skipped);
+        if (!c->connectDialog && !skipped) {
+            DscCom_ShowMessage(DSC_MSG_UNEXPECTED);
+            DscCom_ReleaseBuffers();
+            return DSC_ERR_REPORTED;
+        }
+    }
+    int result = DscCom_WaitForMonitor() == 0 ? DSC_OK : DSC_ERR_INTERLOCK;
+    if (result == DSC_OK)
+        result = DscCom_Identify();
+    if (result == DSC_OK && (c->mode == 1 || c->mode == 2)) {
+        int32_t total = 0;
+        result = DscCom_CountAll(&total);
+        if (imageTotal)
+            *imageTotal = total;
+    }
+    if (result != DSC_OK) {
+        if (result == DSC_ERR_INTERLOCK)
+            closeConnectingDialog(c);
+        DscCom_ReleaseBuffers();
+        closeConnectingDialog(c);
+    }
+    return result;
+}
+
+void DscCom_CloseConnectingDialog(void) {
+    closeConnectingDialog(&g_connection);
+}

@@ -1,0 +1,118 @@
+/* VokComRT70: the camera connection library. Frames every request to the camera as a
+ * fixed-size packet, runs the exchange with its retries over the camera link (VokUsb01,
+ * loaded by file name), and tells the owner what happens through a registered handler. */
+#ifndef VOK_COM_RT70_H
+#define VOK_COM_RT70_H
+
+#include <stddef.h>
+#include "VokPlatform.h"
+
+/* Notification messages handed to the owner's handler, with the values of the design. */
+#define WM_DSC_STATUS 0x470u
+#define WM_DSC_CANCEL 0x480u
+#define WM_DSC_QUERYFILE 0x490u
+
+/* Result codes of every exchange and camera operation; 0 is success. */
+#define DSC_OK 0
+#define DSC_ERR_PIPE 10        /* a pipe could not be opened */
+#define DSC_ERR_FRAME 30       /* unknown type, wrong sequence byte or complement */
+#define DSC_ERR_REPLY 33       /* reply code or checksum wrong, short read, camera status 3 */
+#define DSC_ERR_WRITE 40       /* the request could not be written completely */
+#define DSC_ERR_STATUS2 90     /* camera status 2: command cannot be executed */
+#define DSC_ERR_MEMFULL 92     /* camera status 4 */
+#define DSC_ERR_STATUS5 93     /* camera status 5 */
+#define DSC_ERR_NOANSWER 100   /* read preparation failed */
+#define DSC_ERR_NOITEM 102     /* the camera has no such item */
+#define DSC_ERR_SIZE0 103      /* the camera reported size 0 */
+#define DSC_ERR_LINE 106       /* line error on the 1024-byte transport */
+#define DSC_ERR_NOTHING 107    /* nothing to transfer */
+#define DSC_ERR_STATUS8 111    /* camera status 8 */
+#define DSC_ERR_PROTECTED 112  /* camera status 9: card write-protected */
+#define DSC_ERR_REPORTED (-1)  /* other failure, already reported */
+#define DSC_ERR_INTERLOCK (-2) /* the button monitor kept the camera (tool operations only) */
+
+/* Packet types and their total lengths. */
+#define DSC_TYPE_SHORT 8     /* 16 bytes, 10 payload */
+#define DSC_TYPE_LIST 16     /* 262 bytes, 256 payload */
+#define DSC_TYPE_BLOCK1K 1   /* 1030 bytes, 1024 payload */
+#define DSC_TYPE_BLOCK32K 2  /* 32774 bytes, 32768 payload */
+#define DSC_HEADER_LENGTH 4  /* type, sequence, complement, code */
+#define DSC_TRAILER_LENGTH 2 /* checksum, zero */
+#define DSC_BUFFER_SIZE 33792
+
+/* Command codes (requests) and the reply codes they expect. */
+#define DSC_CMD_IDENTIFY 2
+#define DSC_CMD_SEND_BLOCK 5
+#define DSC_CMD_COUNT_IMAGES 7
+#define DSC_CMD_COUNT_FOLDERS 10
+#define DSC_CMD_LIST_FOLDERS 12
+#define DSC_CMD_LIST_IMAGES 14
+#define DSC_CMD_DELETE 17
+#define DSC_CMD_ANNOUNCE 21
+#define DSC_CMD_THUMB_INFO 22
+#define DSC_CMD_IMAGE_INFO 26
+#define DSC_CMD_READ_BLOCK 30
+#define DSC_CMD_END 31
+#define DSC_CMD_WRITE_REGISTER 52
+#define DSC_CMD_READ_REGISTER 53
+#define DSC_CMD_COUNT_ALL 130
+#define DSC_CMD_INDEX_INFO 132
+#define DSC_CMD_INDEX_READ_BLOCK 133
+
+#define DSC_REPLY_STATUS 1
+#define DSC_REPLY_IDENTIFY 3
+#define DSC_REPLY_BLOCK 5
+#define DSC_REPLY_COUNT_IMAGES 8
+#define DSC_REPLY_COUNT_FOLDERS 11
+#define DSC_REPLY_LIST_FOLDERS 13
+#define DSC_REPLY_LIST_IMAGES 15
+#define DSC_REPLY_INFO 29
+#define DSC_REPLY_COUNT_ALL 131
+#define DSC_REPLY_REGISTER 54
+
+/* Entries per page of the paged listings. */
+#define DSC_PAGE_ENTRIES 50
+
+/* The owner's notification handler: called synchronously with the message value, the code
+ * (wParam) and the value (lParam); its answer is used where the design reads one. */
+typedef intptr_t (*VokDscNotifyHandler)(void* context, unsigned message, uintptr_t wParam,
+                                        intptr_t lParam);
+
+VOK_BEGIN_DECLS
+
+/* Clears the connection record and stores the owner, the caption of every box and dialog,
+ * the transport flag (1: USB link), the camera variant and the settings file path. */
+VOK_API void VokDscCom_SetApplicationInfo(VokOwner owner, const char* title, int32_t transport,
+                                          int32_t variant, const char* settingsPath);
+
+/* Registers the owner's notification handler (null removes it). It survives
+ * VokDscCom_SetApplicationInfo. */
+VOK_API void VokDscCom_SetNotifyHandler(VokDscNotifyHandler handler, void* context);
+
+/* Tool operations (additions for the command-line programs). Each returns a result code
+ * (DSC_OK on success). Messages named by the design are shown where they arise; the
+ * others are left to VokDscCom_ReportResult. */
+
+/* Start checks, connection, the monitor wait and identify. DSC_OK leaves the connection open;
+ * 1 means the owner answered busy (nothing was touched). */
+VOK_API int VokDscCom_Connect(void);
+/* End of connection and release of the buffers; harmless when nothing is open. */
+VOK_API void VokDscCom_Disconnect(void);
+/* The camera variant set by the last identify (1, 2, 4 or 5). */
+VOK_API int32_t VokDscCom_GetCameraVariant(void);
+VOK_API int VokDscCom_CountFolders(int32_t* count);
+/* Fills numbers[0 .. count-1]; count is the value CountFolders gave. */
+VOK_API int VokDscCom_GetFolderNumbers(uint16_t* numbers, int32_t count);
+VOK_API int VokDscCom_CountImages(uint16_t folder, int32_t* count);
+VOK_API int VokDscCom_GetImageNumbers(uint16_t folder, uint16_t* numbers, int32_t count);
+/* Kind (1 to 4) and size in bytes of one image, the way the picking transfer asks for them:
+ * thumbnail information for the kind, then image information with the kind request. */
+VOK_API int VokDscCom_GetImageInfo(uint16_t folder, uint16_t image, int32_t* kind, uint32_t* size);
+/* The catalogue message number that reports a result code (0: none). */
+VOK_API int VokDscCom_ResultMessage(int result);
+/* Shows the message of a result code, if it has one; returns its number or 0. */
+VOK_API int VokDscCom_ReportResult(int result);
+
+VOK_END_DECLS
+
+#endif
