@@ -19,7 +19,7 @@
 
 namespace vokmsg {
 
-BoxLayout LayoutFor(VokBoxKind kind, unsigned style) {
+BoxLayout LayoutFor(int kind, unsigned style) {
     BoxLayout b;
     auto set = [&b](std::initializer_list<int> buttons) {
         b.count = 0;
@@ -108,7 +108,7 @@ int AnswerFor(const BoxLayout& layout, const char* answer) {
     return layout.defaultButton;
 }
 
-const char* KindName(VokBoxKind kind) {
+const char* KindName(int kind) {
     switch (kind) {
     case VOK_BOX_ERROR:
         return "error";
@@ -138,7 +138,7 @@ void AppendOneLine(std::string& out, const char* s) {
 
 } // namespace
 
-std::string LogLine(VokBoxKind kind, int number, const char* caption, const char* text) {
+std::string LogLine(int kind, int number, const char* caption, const char* text) {
     std::string line = KindName(kind);
     line += ' ';
     line += number < 0 ? std::string("-") : std::to_string(number);
@@ -253,11 +253,12 @@ int ShowCatalogueEntry(VokOwner owner, VokBoxKind kind, int number, const char* 
 extern "C" int VokDsc_Msg_Box(VokOwner owner, VokBoxKind kind, int number, const char* text,
                               const char* caption, unsigned style) {
     using namespace vokmsg;
-    const BoxLayout layout = LayoutFor(kind, style);
+    const int kindValue = static_cast<int>(kind);
+    const BoxLayout layout = LayoutFor(kindValue, style);
 
     const char* logPath = std::getenv("VOK_MSG_LOG");
     if (logPath && *logPath)
-        AppendToLog(logPath, LogLine(kind, number, caption, text));
+        AppendToLog(logPath, LogLine(kindValue, number, caption, text));
 
     const char* answer = std::getenv("VOK_MSG_ANSWER");
     if (answer && *answer)

@@ -19,20 +19,21 @@ struct BoxLayout {
     BoxIcon icon = BoxIcon::None;
 };
 
-/* Buttons and icon of kind; style's VOK_MB_DEFBUTTON2/3 pick the default (the first
+/* Buttons and icon of kind (a VokBoxKind; int, so that any value a caller passes is
+ * defined); style's VOK_MB_DEFBUTTON2/3 pick the default (the first
  * button when the box has fewer). An unknown kind is treated as VOK_BOX_OTHER. */
-BoxLayout LayoutFor(VokBoxKind kind, unsigned style);
+BoxLayout LayoutFor(int kind, unsigned style);
 
 /* The result for a VOK_MSG_ANSWER value: that button when the box has it, else the
  * box's default. */
 int AnswerFor(const BoxLayout& layout, const char* answer);
 
 /* "error", "query", "message", "yesnocancel" or "other". */
-const char* KindName(VokBoxKind kind);
+const char* KindName(int kind);
 
 /* One log line, newline included: "<kind> <number> <caption>\t<text>", number "-" when
  * negative; line breaks in caption and text written as the two characters \n. */
-std::string LogLine(VokBoxKind kind, int number, const char* caption, const char* text);
+std::string LogLine(int kind, int number, const char* caption, const char* text);
 
 } // namespace vokmsg
 
