@@ -46,20 +46,31 @@ typedef enum VokBoxKind {
 
 VOK_BEGIN_DECLS
 
-/* The four operations of the catalogue. */
+/* The four operations of the catalogue. Error: stop icon, OK. Query: question icon, Yes
+ * and No (returns VOK_IDYES or VOK_IDNO). Message: no icon, OK. A number outside 1..476
+ * shows an empty text. */
 VOK_API int VokDsc_Msg_Error(VokOwner owner, int number, const char* caption);
 VOK_API int VokDsc_Msg_Query(VokOwner owner, int number, const char* caption);
 VOK_API int VokDsc_Msg_Message(VokOwner owner, int number, const char* caption);
+
+/* Copies the entry in the current language (UTF-8, line breaks as '\n') into buffer.
+ * capacity counts the terminator; a text that does not fit is cut before a whole
+ * character and terminated. Returns the bytes copied; 0 for a number outside 1..476
+ * (buffer then holds ""), a null buffer or capacity <= 0 (buffer untouched). */
 VOK_API int VokDsc_Msg_GetString(int number, char* buffer, int capacity);
 
 /* The one box function. number is the catalogue number the text came from, or -1
  * for a text that has none (it is logged as "-"). style adds VOK_MB_DEFBUTTON2/3 to
- * any kind, and gives buttons and icon for VOK_BOX_OTHER. Returns VOK_IDOK,
- * VOK_IDCANCEL, VOK_IDYES or VOK_IDNO. */
+ * any kind, and gives buttons and icon for VOK_BOX_OTHER. owner is a QWidget* or null;
+ * one that is not a live widget gives a box without owner. With a QApplication the box
+ * is application-modal and shown by the GUI thread (a worker thread waits for it);
+ * without one it is printed to standard error and gives its default button. Returns
+ * VOK_IDOK, VOK_IDCANCEL, VOK_IDYES or VOK_IDNO. */
 VOK_API int VokDsc_Msg_Box(VokOwner owner, VokBoxKind kind, int number, const char* text,
                            const char* caption, unsigned style);
 
-/* The active language (VOK_LANG_*), from LC_ALL, LC_MESSAGES, LANG. */
+/* The active language (VOK_LANG_*): the first of LC_ALL, LC_MESSAGES, LANG that is set
+ * and not empty; "de..." German, "fr..." French, else English. Read on every call. */
 VOK_API int VokDsc_Msg_Language(void);
 
 VOK_END_DECLS
