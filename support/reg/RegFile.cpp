@@ -4,10 +4,12 @@
 #include "RegFile.h"
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -134,6 +136,26 @@ void keepDamagedFile(const StorePaths& paths, const Store& store) {
                 kept ? " and the file is copied to " : "", kept ? copy.c_str() : "");
 }
 
+// Temporary files of a writer that died before its rename; only called under the lock, when no
+// other writer can be between mkstemp and rename.
+void removeStaleTempFiles(const StorePaths& paths) {
+    DIR* dir = opendir(paths.dir.c_str());
+    if (!dir)
+        return;
+    const std::string prefix = "VQL-RT70.ini.";
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        bool alnum = true;
+        for (size_t i = prefix.size(); i < name.size(); ++i)
+            alnum = alnum && isalnum(static_cast<unsigned char>(name[i]));
+        if (alnum)
+            unlinkat(dirfd(dir), name.c_str(), 0);
+    }
+    closedir(dir);
+}
+
 bool replaceFile(const StorePaths& paths, const std::string& data) {
     std::string tmpl = paths.file + ".XXXXXX";
     int fd = mkostemp(&tmpl[0], O_CLOEXEC);
@@ -213,6 +235,7 @@ bool updateStore(ChangeFn change, void* context) {
         case Change::Refuse:
             break;
         case Change::Apply:
+            removeStaleTempFiles(paths);
             if (store.damaged())
                 keepDamagedFile(paths, store);
             ok = replaceFile(paths, serializeStore(store));

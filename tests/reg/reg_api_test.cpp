@@ -491,6 +491,16 @@ TEST_F(RegApi, HugeStoreIsCutButKeptWholeInACopy) {
     EXPECT_EQ(n, 0);
 }
 
+TEST_F(RegApi, TemporaryFilesOfADeadWriterAreRemoved) {
+    ASSERT_EQ(setNumber("Event_App", "Active", 1), 1);
+    writeFile(store + ".Ab12Cd", "half a store");
+    writeFile(store + ".keepme-not-a-temp", "x");
+    ASSERT_EQ(setNumber("Event_App", "Active", 0), 1);
+    EXPECT_FALSE(exists(store + ".Ab12Cd"));
+    EXPECT_TRUE(exists(store + ".keepme-not-a-temp"));
+    EXPECT_TRUE(exists(store + ".lock"));
+}
+
 TEST_F(RegApi, UnreadableStoreIsNotOverwritten) {
     mkdir((root + "/config").c_str(), 0700);
     mkdir(dir.c_str(), 0700);
