@@ -5,6 +5,7 @@
 #include "msg_box_rules.h"
 #include "msg_texts.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
@@ -199,6 +200,18 @@ QMessageBox::Icon ToQt(BoxIcon icon) {
     }
 }
 
+// Button labels in the catalogue's language, so a German box does not say "Yes" even
+// when the program loaded no Qt translations.
+const char* ButtonLabel(int id, Language language) {
+    static const char* const labels[3][4] = {
+        {"OK", "Cancel", "&Yes", "&No"},
+        {"OK", "Abbrechen", "&Ja", "&Nein"},
+        {"OK", "Annuler", "&Oui", "&Non"},
+    };
+    const int column = id == VOK_IDCANCEL ? 1 : id == VOK_IDYES ? 2 : id == VOK_IDNO ? 3 : 0;
+    return labels[language][column];
+}
+
 // Runs in the GUI thread.
 int ShowQtBox(VokOwner owner, const BoxLayout& layout, const char* text, const char* caption) {
     // An owner that is not a live widget (stale or foreign handle) gives a box without one.
@@ -215,6 +228,9 @@ int ShowQtBox(VokOwner owner, const BoxLayout& layout, const char* text, const c
     for (int i = 0; i < layout.count; ++i)
         buttons |= ToQt(layout.buttons[i]);
     box.setStandardButtons(buttons);
+    for (int i = 0; i < layout.count; ++i)
+        box.button(ToQt(layout.buttons[i]))
+            ->setText(QString::fromUtf8(ButtonLabel(layout.buttons[i], CurrentLanguage())));
     box.setDefaultButton(ToQt(layout.defaultButton));
     box.setEscapeButton(ToQt(layout.escapeButton));
     box.setWindowModality(Qt::ApplicationModal);

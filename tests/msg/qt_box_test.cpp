@@ -159,6 +159,23 @@ TEST_F(MsgQtBox, OtherAndThreeWayBoxesFollowTheStyle) {
               VOK_IDCANCEL);
 }
 
+TEST_F(MsgQtBox, ButtonsAndTextFollowTheLanguage) {
+    ScopedEnv german("LC_ALL", "de_DE.UTF-8");
+    OnNextBox([](QMessageBox* box) {
+        EXPECT_EQ(box->text(), QString::fromUtf8("Bildübertragung abbrechen?"));
+        EXPECT_EQ(box->button(QMessageBox::Yes)->text(), "&Ja");
+        EXPECT_EQ(box->button(QMessageBox::No)->text(), "&Nein");
+        box->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(VokDsc_Msg_Query(nullptr, 124, "Qubex"), VOK_IDYES);
+    ScopedEnv french("LC_ALL", "fr_FR.UTF-8");
+    OnNextBox([](QMessageBox* box) {
+        EXPECT_EQ(box->button(QMessageBox::Cancel)->text(), "Annuler");
+        box->button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_EQ(VokDsc_Msg_Box(nullptr, VOK_BOX_YESNOCANCEL, 151, "t", "c", 0), VOK_IDCANCEL);
+}
+
 TEST_F(MsgQtBox, AnswerHookShowsNoBoxEvenWithAnApplication) {
     ScopedEnv answer("VOK_MSG_ANSWER", "no");
     EXPECT_EQ(VokDsc_Msg_Query(nullptr, 124, "Qubex"), VOK_IDNO);
