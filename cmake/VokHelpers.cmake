@@ -16,6 +16,6 @@ function(vok_test name)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/tests/common)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VOK_TIME_SCALE=0.01;VOK_TEST_BIN=${CMAKE_BINARY_DIR}/bin"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VOK_TIME_SCALE=0.01;VOK_TEST_BIN=${CMAKE_BINARY_DIR}/bin;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp"
         TIMEOUT 300)
 endfunction()
