@@ -1,0 +1,3 @@
+# Tests of rt70sim, the virtual camera (included by tests/tools/CMakeLists.txt).
+vok_test(sim_camera_test ${CMAKE_CURRENT_LIST_DIR}/sim_camera_test.cpp LIBS rt70sim_core)
+vok_test(sim_link_test ${CMAKE_CURRENT_LIST_DIR}/sim_link_test.cpp LIBS rt70sim_core)

@@ -1,0 +1,24 @@
+/* The demo card: still images, a TIFF, a movie and an audio memo made by our own code,
+ * so the virtual camera has something recognisable to show. */
+#ifndef RT70SIM_DEMO_CARD_H
+#define RT70SIM_DEMO_CARD_H
+
+#include "jpeg_util.h"
+
+#include <string>
+
+namespace rt70sim {
+
+/* Writes the demo card into dir (created when missing); false with a message. */
+bool makeDemoCard(const std::string& dir, std::string* error);
+
+/* Pieces, kept apart for the tests. */
+Picture demoPicture(int width, int height, int number);
+Bytes exifApp1(const std::string& make, const std::string& model, const std::string& dateTime);
+Bytes tiffFile(const Picture& picture);
+Bytes wavFile(int sampleRate, int milliseconds, int frequency);
+Bytes movieFile(const std::vector<Bytes>& jpegFrames, int width, int height, int framesPerSecond);
+
+} // namespace rt70sim
+
+#endif
