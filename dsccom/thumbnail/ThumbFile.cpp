@@ -1,0 +1,270 @@
+/* The file side of thumbnail rendering: the temporary bitmap file (written from the decoded
+ * JPEG and read back with every header field checked), and the whole rendering run with its
+ * one message per failure. Temporary files never outlive the call. */
+#include "ThumbRender.h"
+
+#include "VokDscMsg.h"
+#include "thumb_jpeg.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vokthumb {
+
+namespace {
+
+constexpr std::size_t kFileHeader = 14;
+constexpr std::size_t kInfoHeader = 40;
+constexpr int kMaxSide = 65535;
+
+void Put16(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+void Put32(std::uint8_t* p, std::uint32_t v) {
+    Put16(p, v);
+    Put16(p + 2, v >> 16);
+}
+std::uint32_t Get16(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8;
+}
+std::uint32_t Get32(const std::uint8_t* p) {
+    return Get16(p) | Get16(p + 2) << 16;
+}
+
+bool WriteAll(int fd, const void* data, std::size_t size) {
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Reads exactly size bytes; false on a short read or an error.
+bool ReadAll(int fd, void* data, std::size_t size) {
+    auto* p = static_cast<std::uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t n = ::read(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+struct FdCloser {
+    int fd;
+    ~FdCloser() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// Removes the temporary file whatever way the rendering leaves.
+struct TempFile {
+    std::string path;
+    ~TempFile() {
+        if (!path.empty())
+            ::unlink(path.c_str());
+    }
+};
+
+void ShowError(VokOwner owner, int number, const char* caption) {
+    VokDsc_Msg_Error(owner, number, caption ? caption : "");
+}
+
+} // namespace
+
+int MessageFor(BmpRead outcome) {
+    switch (outcome) {
+    case BmpRead::Ok:
+        return 0;
+    case BmpRead::CannotOpen:
+        return 42;
+    case BmpRead::ReadFailed:
+        return 41;
+    case BmpRead::NotBitmap:
+        return 52;
+    case BmpRead::NoMemory:
+        return 51;
+    }
+    return 0;
+}
+
+bool WriteBmp(int fd, const Rgb24Image& image) {
+    const std::size_t pixelBytes = image.Stride() * static_cast<std::size_t>(image.height);
+    if (image.width <= 0 || image.height <= 0 || image.width > kMaxSide ||
+        image.height > kMaxSide || image.bits.size() < pixelBytes)
+        return false;
+    std::uint8_t header[kFileHeader + kInfoHeader] = {};
+    header[0] = 'B';
+    header[1] = 'M';
+    Put32(header + 2, static_cast<std::uint32_t>(sizeof header + pixelBytes));
+    Put32(header + 10, sizeof header);
+    std::uint8_t* info = header + kFileHeader;
+    Put32(info, kInfoHeader);
+    Put32(info + 4, static_cast<std::uint32_t>(image.width));
+    Put32(info + 8, static_cast<std::uint32_t>(image.height)); // positive: bottom-up
+    Put16(info + 12, 1);
+    Put16(info + 14, 24);
+    Put32(info + 20, static_cast<std::uint32_t>(pixelBytes));
+    return WriteAll(fd, header, sizeof header) && WriteAll(fd, image.bits.data(), pixelBytes);
+}
+
+BmpRead ReadBmp(const std::string& path, Rgb24Image* image) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return BmpRead::CannotOpen;
+    FdCloser file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0)
+        return BmpRead::CannotOpen;
+    if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
+        ::lseek(file.fd, 0, SEEK_SET) != 0)
+        return BmpRead::ReadFailed;
+    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+
+    std::uint8_t header[kFileHeader];
+    if (fileSize < kFileHeader || !ReadAll(file.fd, header, sizeof header) || header[0] != 'B' ||
+        header[1] != 'M')
+        return BmpRead::NotBitmap;
+    const std::uint32_t pixelOffset = Get32(header + 10);
+
+    std::uint8_t info[kInfoHeader];
+    if (!ReadAll(file.fd, info, sizeof info))
+        return BmpRead::ReadFailed;
+    const std::uint32_t infoSize = Get32(info);
+    const auto width = static_cast<std::int32_t>(Get32(info + 4));
+    const auto height = static_cast<std::int32_t>(Get32(info + 8));
+    // Only the form the renderer writes: 40-byte header, bottom-up, one plane, 24 bits, no
+    // compression.
+    if (infoSize != kInfoHeader || width <= 0 || height <= 0 || width > kMaxSide ||
+        height > kMaxSide || Get16(info + 12) != 1 || Get16(info + 14) != 24 ||
+        Get32(info + 16) != 0 ||
+        static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxPixels ||
+        pixelOffset < kFileHeader + kInfoHeader || pixelOffset > fileSize)
+        return BmpRead::NotBitmap;
+
+    Rgb24Image read;
+    read.width = width;
+    read.height = height;
+    const std::size_t pixelBytes = read.Stride() * static_cast<std::size_t>(height);
+    try {
+        read.bits.resize(pixelBytes);
+    } catch (const std::bad_alloc&) {
+        return BmpRead::NoMemory;
+    }
+    if (::lseek(file.fd, static_cast<off_t>(pixelOffset), SEEK_SET) !=
+            static_cast<off_t>(pixelOffset) ||
+        !ReadAll(file.fd, read.bits.data(), pixelBytes))
+        return BmpRead::ReadFailed;
+    *image = std::move(read);
+    return BmpRead::Ok;
+}
+
+bool LoadBmp(const std::string& path, VokOwner owner, const char* caption, Rgb24Image* image) {
+    const BmpRead outcome = ReadBmp(path, image);
+    if (outcome == BmpRead::Ok)
+        return true;
+    ShowError(owner, MessageFor(outcome), caption);
+    return false;
+}
+
+int CreateTempFile(std::string* path) {
+    const QByteArray templ = QFile::encodeName(QDir::tempPath() + "/VOKXXXXXX");
+    std::vector<char> name(templ.begin(), templ.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd >= 0) {
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        *path = name.data();
+    }
+    return fd;
+}
+
+namespace {
+
+bool Render(const char* jpegPath, int areaWidth, int areaHeight, int displayDepth, VokOwner owner,
+            const char* caption, ThumbBitmap* result) {
+    TempFile temp;
+    const int fd = CreateTempFile(&temp.path);
+    if (fd < 0) {
+        ShowError(owner, 42, caption);
+        return false;
+    }
+    FdCloser output{fd};
+    std::unique_ptr<FILE, int (*)(FILE*)> input(std::fopen(jpegPath, "rb"), &std::fclose);
+    if (!input) {
+        ShowError(owner, 42, caption);
+        return false;
+    }
+
+    VokThumbPixels pixels;
+    if (!vok_thumb_decode_jpeg(input.get(), kMaxPixels, &pixels)) {
+        ShowError(owner, 105, caption);
+        return false;
+    }
+    input.reset();
+    Rgb24Image decoded;
+    decoded.width = static_cast<int>(pixels.width);
+    decoded.height = static_cast<int>(pixels.height);
+    std::unique_ptr<unsigned char, void (*)(void*)> owned(pixels.bits, &std::free);
+    decoded.bits.assign(owned.get(),
+                        owned.get() + static_cast<std::size_t>(pixels.stride) * pixels.height);
+    owned.reset();
+    const bool written = WriteBmp(output.fd, decoded);
+    ::close(output.fd);
+    output.fd = -1;
+    if (!written) {
+        ShowError(owner, 105, caption);
+        return false;
+    }
+    decoded = Rgb24Image();
+
+    Rgb24Image image;
+    if (!LoadBmp(temp.path, owner, caption, &image))
+        return false;
+    ::unlink(temp.path.c_str());
+    temp.path.clear();
+
+    const Size target = FitToArea(image.width, image.height, areaWidth, areaHeight);
+    if (target.width != image.width || target.height != image.height)
+        image = ResampleBilinear(image, target.width, target.height);
+    *result = ForDisplayDepth(image, displayDepth);
+    return true;
+}
+
+} // namespace
+
+bool RenderThumbnail(const char* jpegPath, int areaWidth, int areaHeight, int displayDepth,
+                     VokOwner owner, const char* caption, ThumbBitmap* result) {
+    if (!jpegPath || !result || areaWidth <= 0 || areaHeight <= 0)
+        return false;
+    try {
+        return Render(jpegPath, areaWidth, areaHeight, displayDepth, owner, caption, result);
+    } catch (const std::bad_alloc&) {
+        // Raised before any message was shown; the temporary file is already gone.
+        ShowError(owner, 51, caption);
+        return false;
+    }
+}
+
+} // namespace vokthumb

@@ -1,0 +1,37 @@
+/* The libjpeg boundary of the thumbnail renderer: one C call that decodes a JPEG stream into
+ * 24-bit pixels laid out as a bottom-up bitmap. A codec error ends only this call. */
+#ifndef VOK_THUMB_JPEG_H
+#define VOK_THUMB_JPEG_H
+
+#include <stdint.h>
+#include <stdio.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Pixels of a decoded image: rows in stored order (bottom row first), blue, green, red per
+ * pixel, each row padded to a multiple of 4 bytes (stride). bits is one malloc block that
+ * the caller frees with free(). */
+typedef struct VokThumbPixels {
+    unsigned char* bits;
+    uint32_t width;
+    uint32_t height;
+    uint32_t stride;
+} VokThumbPixels;
+
+/* Decodes the JPEG read from in at full scale. Colour images give their colours, greyscale
+ * images grey pixels (red = green = blue); other colour spaces are refused. An image of more
+ * than maxPixels pixels is refused before anything is allocated. Any codec error, and any
+ * warning that means damaged data (a truncated stream, corrupt entropy data), fails the call.
+ * 1 on success with out filled, 0 on failure with out cleared. */
+int vok_thumb_decode_jpeg(FILE* in, uint64_t maxPixels, VokThumbPixels* out);
+
+/* libjpeg's text for the last failure on this thread (empty when none). */
+const char* vok_thumb_jpeg_message(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
