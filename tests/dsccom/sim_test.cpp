@@ -22,16 +22,18 @@ class Sim : public ::testing::Test {
         int32_t n = 0;
         EXPECT_EQ(VokDscCom_CountFolders(&n), DSC_OK);
         std::vector<uint16_t> out(n);
-        if (n > 0)
+        if (n > 0) {
             EXPECT_EQ(VokDscCom_GetFolderNumbers(out.data(), n), DSC_OK);
+        }
         return out;
     }
     std::vector<uint16_t> images(uint16_t folder) {
         int32_t n = 0;
         EXPECT_EQ(VokDscCom_CountImages(folder, &n), DSC_OK);
         std::vector<uint16_t> out(n);
-        if (n > 0)
+        if (n > 0) {
             EXPECT_EQ(VokDscCom_GetImageNumbers(folder, out.data(), n), DSC_OK);
+        }
         return out;
     }
 };
@@ -215,8 +217,9 @@ TEST_F(Sim, ThumbnailBlockRetryRules) {
                                    block.data(), 32768),
                   k.result)
             << k.fault;
-        if (k.result == DSC_OK)
+        if (k.result == DSC_OK) {
             EXPECT_TRUE(std::equal(clean.begin(), clean.begin() + size, block.begin())) << k.fault;
+        }
         EXPECT_EQ(observer.messages, k.messages) << k.fault;
         VokDscCom_Disconnect();
     }
@@ -250,8 +253,9 @@ TEST_F(Sim, ImageBlockRetryRules) {
                                    32768),
                   k.result)
             << k.fault;
-        if (k.result == DSC_OK)
+        if (k.result == DSC_OK) {
             EXPECT_TRUE(std::equal(file.begin(), file.end(), block.begin())) << k.fault;
+        }
         EXPECT_EQ(observer.messages, k.messages) << k.fault;
         VokDscCom_Disconnect();
     }
