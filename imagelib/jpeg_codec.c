@@ -84,3 +84,198 @@ int vok_jpeg_read_header_mem(const unsigned char* data, size_t size, VokJpegHead
 const char* vok_jpeg_last_message(void) {
     return last_message;
 }
+
+/* ---- Writing side ---- */
+
+#include <jerror.h>
+#include <stdlib.h>
+
+/* Corrupt data is a codec error for whole-image work: a picture with grey blocks must not
+ * replace a good file. Only stray bytes between segments are tolerated. */
+static void escape_on_warning(j_common_ptr cinfo, int level) {
+    if (level < 0 && cinfo->err->msg_code != JWRN_EXTRANEOUS_DATA)
+        escape_on_error(cinfo);
+}
+
+#define DIB_HEADER 40u
+
+static void put_le32(unsigned char* p, uint32_t v) {
+    p[0] = (unsigned char)v;
+    p[1] = (unsigned char)(v >> 8);
+    p[2] = (unsigned char)(v >> 16);
+    p[3] = (unsigned char)(v >> 24);
+}
+
+static void put_dib_header(unsigned char* p, uint32_t width, uint32_t height, int bits,
+                           uint32_t colors, uint32_t imageSize) {
+    put_le32(p, DIB_HEADER);
+    put_le32(p + 4, width);
+    put_le32(p + 8, height);
+    p[12] = 1; /* planes */
+    p[14] = (unsigned char)bits;
+    put_le32(p + 20, imageSize);
+    put_le32(p + 32, colors);
+}
+
+int vok_jpeg_decode_dib(const unsigned char* data, size_t size, int colors, size_t prefix,
+                        unsigned char** base, size_t* dibSize) {
+    struct jpeg_decompress_struct cinfo;
+    struct vok_jpeg_error err;
+    unsigned char* volatile block = NULL;
+    uint32_t width, height, stride, paletteBytes, used = 0;
+    size_t total;
+    unsigned char* bits;
+    int quantise = colors != 0;
+
+    if (!data || size == 0 || !base || !dibSize || (quantise && (colors < 2 || colors > 256)))
+        return 0;
+    memset(&cinfo, 0, sizeof cinfo);
+    last_message[0] = '\0';
+    install_error_manager(&err);
+    err.pub.emit_message = escape_on_warning;
+    cinfo.err = &err.pub;
+    if (setjmp(err.escape)) {
+        jpeg_destroy_decompress(&cinfo);
+        free(block);
+        return 0;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data, (unsigned long)size);
+    jpeg_read_header(&cinfo, TRUE);
+    if (quantise) {
+        cinfo.out_color_space = JCS_RGB;
+        cinfo.quantize_colors = TRUE;
+        cinfo.desired_number_of_colors = colors;
+    } else {
+        cinfo.out_color_space = JCS_EXT_BGR;
+    }
+    jpeg_calc_output_dimensions(&cinfo);
+    width = cinfo.output_width;
+    height = cinfo.output_height;
+    if (width == 0 || height == 0 || (uint64_t)width * height > VOK_JPEG_MAX_PIXELS) {
+        jpeg_destroy_decompress(&cinfo);
+        return 0;
+    }
+    stride = ((quantise ? width : width * 3u) + 3u) & ~3u;
+    paletteBytes = quantise ? 4u * 256u : 0u;
+    total = prefix + DIB_HEADER + paletteBytes + (size_t)stride * height;
+    block = calloc(1, total + 1);
+    if (!block) {
+        jpeg_destroy_decompress(&cinfo);
+        return 0;
+    }
+    jpeg_start_decompress(&cinfo);
+    bits = block + prefix + DIB_HEADER + paletteBytes;
+    while (cinfo.output_scanline < height) {
+        JSAMPROW row = bits + (size_t)stride * (height - 1u - cinfo.output_scanline);
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    if (quantise) {
+        /* The colour map is complete only once the second pass has run. */
+        unsigned char* palette = block + prefix + DIB_HEADER;
+        int n = cinfo.actual_number_of_colors;
+        int i;
+        for (i = 0; i < n; ++i) {
+            palette[4 * i] = cinfo.colormap[2][i];
+            palette[4 * i + 1] = cinfo.colormap[1][i];
+            palette[4 * i + 2] = cinfo.colormap[0][i];
+        }
+        used = (uint32_t)n;
+    }
+    jpeg_finish_decompress(&cinfo);
+    put_dib_header(block + prefix, width, height, quantise ? 8 : 24, used, stride * height);
+    if (quantise) {
+        /* Unused palette entries are left out of the block. */
+        size_t unused = 4u * (256u - used);
+        memmove(block + prefix + DIB_HEADER + 4u * used, bits, (size_t)stride * height);
+        total -= unused;
+    }
+    jpeg_destroy_decompress(&cinfo);
+    *base = block;
+    *dibSize = total - prefix;
+    return 1;
+}
+
+/* A growing memory destination owned by the caller's frame, so that an error can free
+ * what was written so far. */
+struct vok_mem_dest {
+    struct jpeg_destination_mgr pub;
+    unsigned char* buffer;
+    size_t capacity;
+};
+
+static void dest_init(j_compress_ptr cinfo) {
+    (void)cinfo;
+}
+
+static boolean dest_grow(j_compress_ptr cinfo) {
+    struct vok_mem_dest* dest = (struct vok_mem_dest*)cinfo->dest;
+    size_t capacity = dest->capacity * 2;
+    unsigned char* grown = realloc(dest->buffer, capacity);
+    if (!grown)
+        ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 10);
+    dest->pub.next_output_byte = grown + dest->capacity;
+    dest->pub.free_in_buffer = capacity - dest->capacity;
+    dest->buffer = grown;
+    dest->capacity = capacity;
+    return TRUE;
+}
+
+static void dest_term(j_compress_ptr cinfo) {
+    (void)cinfo;
+}
+
+int vok_jpeg_encode_bgr(const unsigned char* rows, uint32_t width, uint32_t height,
+                        ptrdiff_t stride, int quality, const int h[3], const int v[3],
+                        unsigned char** out, size_t* outSize) {
+    struct jpeg_compress_struct cinfo;
+    struct vok_jpeg_error err;
+    struct vok_mem_dest dest;
+    int i;
+
+    if (!rows || !out || !outSize || width == 0 || height == 0 ||
+        (uint64_t)width * height > VOK_JPEG_MAX_PIXELS || width > 65500 || height > 65500)
+        return 0;
+    memset(&cinfo, 0, sizeof cinfo);
+    memset(&dest, 0, sizeof dest);
+    last_message[0] = '\0';
+    install_error_manager(&err);
+    cinfo.err = &err.pub;
+    dest.capacity = 65536;
+    dest.buffer = malloc(dest.capacity);
+    if (!dest.buffer)
+        return 0;
+    if (setjmp(err.escape)) {
+        jpeg_destroy_compress(&cinfo);
+        free(dest.buffer);
+        return 0;
+    }
+    jpeg_create_compress(&cinfo);
+    dest.pub.init_destination = dest_init;
+    dest.pub.empty_output_buffer = dest_grow;
+    dest.pub.term_destination = dest_term;
+    dest.pub.next_output_byte = dest.buffer;
+    dest.pub.free_in_buffer = dest.capacity;
+    cinfo.dest = &dest.pub;
+    cinfo.image_width = width;
+    cinfo.image_height = height;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    cinfo.write_JFIF_header = FALSE;
+    for (i = 0; i < 3; ++i) {
+        cinfo.comp_info[i].h_samp_factor = h[i];
+        cinfo.comp_info[i].v_samp_factor = v[i];
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < height) {
+        JSAMPROW row = (JSAMPROW)(rows + stride * (ptrdiff_t)cinfo.next_scanline);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    *outSize = dest.capacity - dest.pub.free_in_buffer;
+    *out = dest.buffer;
+    jpeg_destroy_compress(&cinfo);
+    return 1;
+}

@@ -210,4 +210,174 @@ VOK_API int ChangeDisplayMode(const char* date, char* output, uint32_t outputSiz
 
 VOK_END_DECLS
 
+/* ======== Writing side: Exif and TIFF writing, camera form, bitmaps, preview ========
+ * Bitmaps cross this interface as packed DIBs in a VokImgBlock: the 40-byte header, the
+ * colour table when the bit count needs one, then bottom-up rows padded to four bytes.
+ * New bitmaps and blocks belong to the caller (VokImg_FreeBlock). Conversions that
+ * replace a destination never leave it half-written: it changes only by the final copy. */
+
+/* Results of the two camera conversions. */
+#define VOK_IMG_WRITTEN 1
+#define VOK_IMG_FAILED 0
+#define VOK_IMG_NO_SPACE (-1)
+
+/* Bytes an ExifTagEntry carries inline for ASCII and UNDEFINED values. */
+#define VOK_EXIF_TAG_BYTES 32
+
+/* One entry of a tag template, and of the override lists that callers pass. Overrides
+ * must come in template order; a tag that is not in the template stops the matching of
+ * the ones after it. An override's bytes replace the template's only when value and
+ * second are both 0. */
+typedef struct ExifTagEntry {
+    uint16_t tag;
+    uint16_t type;   /* 2 ASCII, 3 SHORT, 4 LONG, 5 RATIONAL, 7 UNDEFINED */
+    uint32_t count;  /* number of values; ASCII counts its terminator */
+    uint32_t value;  /* the number; RATIONAL numerator */
+    uint32_t second; /* RATIONAL denominator, else 0 */
+    unsigned char bytes[VOK_EXIF_TAG_BYTES];
+} ExifTagEntry;
+
+/* A rectangle as left, top, right, bottom. */
+typedef struct VokRect {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+} VokRect;
+
+VOK_BEGIN_DECLS
+
+/* ---- Camera form ---- */
+
+/* 1 when the JPEG can go to the camera unchanged: Exif with version 0210 and index R98,
+ * 64..2048 x 48..1536, thumbnail and main image sampled 2x1 or 2x2 / 1x1, standard
+ * Huffman tables. */
+VOK_API int VokImg_IsCameraReady(const char* path);
+
+/* The source JPEG in camera form at dst: Exif block from the template with the overrides
+ * (may be null with count 0), a 160 x 120 thumbnail, one DQT, one DHT, no APPn or COM.
+ * The source's image data is kept bit for bit when it is sampled 2x1 or 2x2 / 1x1 / 1x1
+ * with standard Huffman tables, else recompressed at quality 75 with 2x1 sampling.
+ * VOK_IMG_WRITTEN, VOK_IMG_FAILED, or VOK_IMG_NO_SPACE (dst then unchanged). */
+VOK_API int ChangeFormatToExifAndSave(const char* src, const char* dst,
+                                      const ExifTagEntry* overrides, uint32_t count);
+
+/* As above with the image always recompressed after CreateAdjustSizeToDSC with the
+ * largest width and height (a zero limit: no scaling, only the rounding up). */
+VOK_API int ChangeFormatToExifAndSave_Size(const char* src, const char* dst,
+                                           const ExifTagEntry* overrides, uint32_t count,
+                                           uint32_t maxWidth, uint32_t maxHeight);
+
+/* Nonzero when src needs no conversion (header class 1, 3 or -1), or after a class 0 or
+ * 2 source was converted to dst; 0 when the header cannot be cut or the conversion fails
+ * (also for missing disk space). */
+VOK_API int ImageFormat_Check(const char* src, const char* dst);
+
+/* A JPEG in Exif form from a bitmap at path. smallFile asks for a main image of at most
+ * 15,360 bytes less the thumbnail (best effort down to quality 5). */
+VOK_API int VokImg_Jpeg_CreateAndSaveFromDIB(const VokImgBlock* dib, const char* path,
+                                             const ExifTagEntry* overrides, uint32_t count,
+                                             int smallFile);
+
+/* An uncompressed RGB TIFF (one strip, top-down) with the 20-entry tag template. */
+VOK_API int VokImg_Tiff_CreateTiffAndSave(const VokImgBlock* dib, const char* path,
+                                          const ExifTagEntry* overrides, uint32_t count);
+
+/* ---- Bitmaps ---- */
+
+/* A new 24-bit bitmap whose width is a multiple of 16 and height a multiple of 8: scaled
+ * (bilinear) into maxWidth x maxHeight, or, with a zero limit or a picture that already
+ * fits, the picture centred on black. height and width must match the bitmap. */
+VOK_API VokImgBlock* CreateAdjustSizeToDSC(const VokImgBlock* dib, uint32_t height, uint32_t width,
+                                           uint32_t maxWidth, uint32_t maxHeight);
+
+/* The bitmap as a BMP file; 1 when written. */
+VOK_API int SaveThumbNail(const VokImgBlock* dib, const char* path);
+
+/* Height and width of a bitmap (0 and 0 when it cannot be read); 1 when readable. */
+VOK_API int GetImageDimension(const VokImgBlock* dib, uint32_t* height, uint32_t* width);
+
+/* A BMP file (40-byte or 12-byte header; larger Windows headers are read as the 40-byte
+ * form) as a packed bitmap, or null. */
+VOK_API VokImgBlock* VokImg_ReadBmpFile(const char* path);
+
+/* A JPEG file decoded to a 24-bit packed bitmap, or null on any codec error. */
+VOK_API VokImgBlock* VokImg_Jpeg_ReadDIB(const char* path);
+
+/* The JPEG decoded into a BMP file; colors 2..256 quantises with libjpeg, 0 is 24-bit. */
+VOK_API int jpg2bmp(const char* jpegPath, const char* bmpPath, int colors);
+
+/* The 24-bit bitmap reduced to an 8-bit bitmap of at most 256 colours, or null. */
+VOK_API VokImgBlock* VokDIB_Reduce256(const VokImgBlock* dib);
+
+/* ---- Tags ---- */
+
+/* Overwrites one tag's value in place in an Exif block (isExifBlock nonzero) or a TIFF
+ * block: a text with its terminator, cut to the value's size; a number in the width of
+ * the entry's type and the block's byte order. 1 when the tag was found. */
+VOK_API int ChangeExif_MemberData(VokImgBlock* block, uint32_t tag, const char* text,
+                                  uint32_t number, int isExifBlock);
+
+/* Overwrites the value at valueOffset (of valueSize bytes, within dataSize). */
+VOK_API int ChangeTargetTag(unsigned char* tiff, uint32_t dataSize, uint32_t valueOffset,
+                            uint32_t fieldType, uint32_t valueSize, const char* text,
+                            uint32_t number, int bigEndian);
+
+/* Fills one entry. bytes (may be null) is read for types 2 (up to its terminator) and 7
+ * (count bytes), at most VOK_EXIF_TAG_BYTES. */
+VOK_API void SetExifStructInfoMember(ExifTagEntry* entry, uint16_t tag, uint16_t type,
+                                     uint32_t count, uint32_t value, uint32_t second,
+                                     const void* bytes);
+
+/* ---- Files ---- */
+
+/* 1 when a file of newFile's size can replace dst on dst's file system. The environment
+ * value VOK_IMG_FREE_BYTES, when set, stands in for the free space (tests). */
+VOK_API int CheckDiskFreeSpace(const char* dst, const char* newFile);
+
+/* Size of the file in bytes, 0 when it cannot be opened. */
+VOK_API uint64_t VokGetFileSize(const char* path);
+
+/* Copies an existing file to a new temporary file named in backup (VOK_MAX_PATH bytes);
+ * backup is empty when there was no file. 0 when the copy failed. */
+VOK_API int Vok_SaveOrgFileData(const char* path, char* backup);
+
+/* Puts the backup back over path when the write failed; always deletes the backup and
+ * empties the buffer. 0 when a needed restore failed. */
+VOK_API int Vok_RestoreKeepFile(char* backup, const char* path, int writeSucceeded);
+
+/* Creates an empty temporary file "VOK..." in the temporary folder (TMPDIR, else /tmp)
+ * and names it in path (VOK_MAX_PATH bytes). */
+VOK_API int GetTmpFile(char* path);
+
+/* Deletes the named file and empties the buffer; an empty buffer is left alone. */
+VOK_API int DeleteTmpFile(char* path);
+
+/* ---- Messages, dialog, preview ---- */
+
+/* From now on failures show the library's own text in an error box owned by owner with
+ * that caption; a null or empty caption makes the library silent again. */
+VOK_API void KeepTargetApplicationHandle(VokOwner owner, const char* caption);
+
+/* The library's own text number (1..14) in the current language, or "" */
+VOK_API const char* VokImg_LibraryText(int number);
+
+/* Runs the "Image Information" dialog (Exif_Dialog) for path. module is ignored. 1 after
+ * OK or Cancel, 0 when the file's information cannot be read. */
+VOK_API int ShowImageInfoDialog(VokOwner owner, void* module, const char* path);
+
+/* 1 when path (VOK_MAX_PATH bytes) can be previewed: BMP or TIFF stay, a JPEG is decoded
+ * into tempPath, which then replaces path. */
+VOK_API int VokDIB_GetPrevFile(void* ignored, char* path, const char* tempPath);
+
+/* Draws the BMP file with painter (a QPainter*) into rect less 10 pixels, aspect kept,
+ * centred. 1 when drawn. */
+VOK_API int VokDIB_PrevImage(void* painter, const char* bmpPath, const VokRect* rect);
+
+/* Both rectangles set to 0, 0, width, height of the JPEG; 0 on success, 1 when the file
+ * cannot be read. */
+VOK_API int GetJpegRect(const char* path, VokRect* first, VokRect* second);
+
+VOK_END_DECLS
+
 #endif

@@ -1,6 +1,7 @@
 /* vokexif: the facts that the image file library reads from image files, from the command
  * line. Each command is one row of the command table; main() only finds the row. */
 #include "VokExif.h"
+#include "write_commands.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -124,6 +125,17 @@ const Command kCommands[] = {
     {"huffman", "FILE", 1, 1, run_huffman,
      "print \"standard\" when the first DHT segment holds the typical tables"},
     {"date", "FILE MODE", 2, 2, run_date, "print the date taken in display mode MODE"},
+    {"camera-ready", "FILE", 1, 1, vokexif_camera_ready,
+     "print \"yes\" when the JPEG can go to the camera unchanged, else \"no\""},
+    {"to-camera", "SRC DST [--max WxH] [--model TEXT] [--maker-note B1,B2]", 2, 8,
+     vokexif_to_camera, "write SRC in the camera's JPEG form (exit 1 failed, 3 no disk space)"},
+    {"jpg2bmp", "SRC DST [--colors N]", 2, 4, vokexif_jpg2bmp,
+     "decode a JPEG into a BMP file (N colours, 0 = 24-bit)"},
+    {"to-tiff", "SRC DST", 2, 2, vokexif_to_tiff, "write a BMP or JPEG picture as RGB TIFF"},
+    {"to-jpeg", "SRC.bmp DST", 2, 2, vokexif_to_jpeg,
+     "write a BMP picture as a JPEG with the Exif template"},
+    {"fit", "SRC.bmp DST.bmp WxH", 3, 3, vokexif_fit,
+     "apply the camera's size rule within WxH (0x0 = no scaling) and save as BMP"},
 };
 
 int usage(const char* problem) {

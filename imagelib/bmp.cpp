@@ -1,0 +1,254 @@
+/* Packed bitmaps and BMP files: checked views of a bitmap block, new and 24-bit copies,
+ * reading BMP files (40- and 12-byte headers, the larger Windows headers read as the
+ * 40-byte form) and writing them (SaveThumbNail). */
+#include "img_internal.h"
+#include "img_write.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace vokimg {
+namespace {
+
+constexpr uint32_t kFileHeader = 14;
+constexpr uint32_t kCoreHeader = 12;
+
+uint32_t le16(const unsigned char* p) {
+    return read_uint(p, 2, false);
+}
+uint32_t le32(const unsigned char* p) {
+    return read_uint(p, 4, false);
+}
+void put16(unsigned char* p, uint32_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+void put32(unsigned char* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(v >> (8 * i));
+}
+
+bool supported_bits(uint32_t bits) {
+    return bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32;
+}
+
+void put_info_header(unsigned char* p, uint32_t width, uint32_t height, uint32_t bits,
+                     uint32_t colors) {
+    std::memset(p, 0, kDibHeader);
+    put32(p, kDibHeader);
+    put32(p + 4, width);
+    put32(p + 8, height);
+    put16(p + 12, 1);
+    put16(p + 14, bits);
+    put32(p + 20, dib_stride(width, bits) * height);
+    put32(p + 32, colors);
+}
+
+} // namespace
+
+bool dib_view(const VokImgBlock* dib, DibView* view) {
+    if (!dib || !dib->data || dib->size < kDibHeader)
+        return false;
+    const unsigned char* h = dib->data;
+    uint32_t headerSize = le32(h);
+    if (headerSize < kDibHeader || headerSize > dib->size)
+        return false;
+    int32_t width = int32_t(le32(h + 4));
+    int32_t height = int32_t(le32(h + 8));
+    uint32_t bits = le16(h + 14);
+    uint32_t compression = le32(h + 16);
+    uint32_t colors = le32(h + 32);
+    if (width <= 0 || height == 0 || height == INT32_MIN || !supported_bits(bits) ||
+        compression != 0)
+        return false;
+    if (bits <= 8 && (colors == 0 || colors > (1u << bits)))
+        colors = 1u << bits;
+    if (bits > 8 && colors > 256)
+        return false;
+    uint32_t rowsHigh = uint32_t(height < 0 ? -height : height);
+    if (uint64_t(width) * rowsHigh > kMaxPixels)
+        return false;
+    uint32_t stride = dib_stride(uint32_t(width), bits);
+    uint64_t pixelsAt = uint64_t(headerSize) + 4ull * colors;
+    if (!fits(pixelsAt, uint64_t(stride) * rowsHigh, dib->size))
+        return false;
+    view->width = uint32_t(width);
+    view->height = rowsHigh;
+    view->bits = bits;
+    view->colors = colors;
+    view->palette = colors ? h + headerSize : nullptr;
+    const unsigned char* pixels = h + pixelsAt;
+    if (height > 0) {
+        view->rows = pixels + size_t(stride) * (rowsHigh - 1);
+        view->stride = -ptrdiff_t(stride);
+    } else {
+        view->rows = pixels;
+        view->stride = ptrdiff_t(stride);
+    }
+    return true;
+}
+
+VokImgBlock* dib_new(uint32_t width, uint32_t height, uint32_t bits, uint32_t colors) {
+    if (width == 0 || height == 0 || uint64_t(width) * height > kMaxPixels)
+        return nullptr;
+    uint64_t size = kDibHeader + 4ull * colors + uint64_t(dib_stride(width, bits)) * height;
+    if (size > UINT32_MAX - 64)
+        return nullptr;
+    VokImgBlock* dib = block_new(uint32_t(size));
+    if (dib)
+        put_info_header(dib->data, width, height, bits, colors);
+    return dib;
+}
+
+unsigned char* dib_top_row(VokImgBlock* dib, ptrdiff_t* stride) {
+    DibView v;
+    if (!dib_view(dib, &v))
+        return nullptr;
+    *stride = v.stride;
+    return const_cast<unsigned char*>(v.rows);
+}
+
+VokImgBlock* dib_to_24(const DibView& view) {
+    VokImgBlock* out = dib_new(view.width, view.height, 24);
+    ptrdiff_t stride = 0;
+    unsigned char* top = out ? dib_top_row(out, &stride) : nullptr;
+    if (!top) {
+        VokImg_FreeBlock(out);
+        return nullptr;
+    }
+    for (uint32_t y = 0; y < view.height; ++y) {
+        const unsigned char* in = view.row(y);
+        unsigned char* o = top + stride * ptrdiff_t(y);
+        for (uint32_t x = 0; x < view.width; ++x, o += 3) {
+            if (view.bits == 24) {
+                std::memcpy(o, in + 3 * x, 3);
+                continue;
+            }
+            if (view.bits == 32) {
+                std::memcpy(o, in + 4 * x, 3);
+                continue;
+            }
+            uint32_t perByte = 8 / view.bits;
+            uint32_t shift = 8 - view.bits * (x % perByte + 1);
+            uint32_t index = (in[x / perByte] >> shift) & ((1u << view.bits) - 1);
+            if (index < view.colors)
+                std::memcpy(o, view.palette + 4 * index, 3);
+        }
+    }
+    return out;
+}
+
+VokImgBlock* adopt_block(unsigned char* base, size_t size) {
+    VokImgBlock* block = reinterpret_cast<VokImgBlock*>(base);
+    block->data = base + sizeof(VokImgBlock);
+    block->size = uint32_t(size);
+    return block;
+}
+
+// A BMP file's bytes as a packed bitmap with the 40-byte header and bottom-up rows.
+VokImgBlock* bmp_from_bytes(const unsigned char* file, size_t size) {
+    if (size < kFileHeader + kCoreHeader || file[0] != 'B' || file[1] != 'M')
+        return nullptr;
+    uint32_t offBits = le32(file + 10);
+    const unsigned char* h = file + kFileHeader;
+    uint32_t headerSize = le32(h);
+    if (!fits(kFileHeader, headerSize, size))
+        return nullptr;
+    uint32_t width = 0;
+    int32_t height = 0;
+    uint32_t bits = 0;
+    uint32_t colors = 0;
+    uint32_t entryBytes = 4;
+    if (headerSize == kCoreHeader) {
+        width = le16(h + 4);
+        height = int32_t(le16(h + 6));
+        bits = le16(h + 10);
+        entryBytes = 3;
+    } else if (headerSize >= kDibHeader) {
+        width = le32(h + 4);
+        height = int32_t(le32(h + 8));
+        bits = le16(h + 14);
+        colors = le32(h + 32);
+        if (le32(h + 16) != 0) // compressed and bit-field forms are not read
+            return nullptr;
+    } else {
+        return nullptr;
+    }
+    if (int32_t(width) <= 0 || height == 0 || height == INT32_MIN || !supported_bits(bits))
+        return nullptr;
+    if (bits <= 8 && (colors == 0 || colors > (1u << bits)))
+        colors = 1u << bits;
+    if (bits > 8)
+        colors = 0; // an optional colour table of a true-colour file is not needed
+    uint32_t rows = uint32_t(height < 0 ? -height : height);
+    uint64_t paletteAt = uint64_t(kFileHeader) + headerSize;
+    uint64_t paletteBytes = uint64_t(entryBytes) * colors;
+    if (!fits(paletteAt, paletteBytes, size))
+        return nullptr;
+    uint32_t stride = dib_stride(width, bits);
+    uint64_t pixelsAt = offBits >= paletteAt + paletteBytes ? offBits : paletteAt + paletteBytes;
+    if (uint64_t(width) * rows > kMaxPixels || !fits(pixelsAt, uint64_t(stride) * rows, size))
+        return nullptr;
+    VokImgBlock* dib = dib_new(width, rows, bits, colors);
+    if (!dib)
+        return nullptr;
+    unsigned char* palette = dib->data + kDibHeader;
+    for (uint32_t i = 0; i < colors; ++i)
+        std::memcpy(palette + 4 * i, file + paletteAt + entryBytes * i, 3);
+    unsigned char* pixels = palette + 4 * colors;
+    for (uint32_t y = 0; y < rows; ++y) {
+        // Top-down files are turned into the bottom-up form.
+        uint32_t from = height < 0 ? rows - 1 - y : y;
+        std::memcpy(pixels + size_t(stride) * y, file + pixelsAt + size_t(stride) * from, stride);
+    }
+    return dib;
+}
+
+// The BMP file of a packed bitmap: the 14-byte file header before the block.
+bool bmp_file_bytes(const VokImgBlock* dib, Bytes* out) {
+    DibView v;
+    if (!dib_view(dib, &v))
+        return false;
+    uint32_t headerSize = le32(dib->data);
+    out->resize(kFileHeader + size_t(dib->size));
+    unsigned char* f = out->data();
+    f[0] = 'B';
+    f[1] = 'M';
+    put32(f + 2, uint32_t(out->size()));
+    put32(f + 6, 0);
+    put32(f + 10, kFileHeader + headerSize + 4 * v.colors);
+    std::memcpy(f + kFileHeader, dib->data, dib->size);
+    return true;
+}
+
+} // namespace vokimg
+
+using namespace vokimg;
+
+VOK_EXTERN_C VokImgBlock* VokImg_ReadBmpFile(const char* path) {
+    Bytes file;
+    if (!read_whole_file(path, &file))
+        return nullptr;
+    return bmp_from_bytes(file.data(), file.size());
+}
+
+VOK_EXTERN_C int SaveThumbNail(const VokImgBlock* dib, const char* path) {
+    Bytes file;
+    if (!path || !*path || !bmp_file_bytes(dib, &file))
+        return 0;
+    if (!replace_file(path, file.data(), file.size())) {
+        show_library_error(kTextWriteFailed);
+        return 0;
+    }
+    return 1;
+}
+
+VOK_EXTERN_C int GetImageDimension(const VokImgBlock* dib, uint32_t* height, uint32_t* width) {
+    DibView v;
+    bool ok = dib_view(dib, &v);
+    if (height)
+        *height = ok ? v.height : 0;
+    if (width)
+        *width = ok ? v.width : 0;
+    return ok ? 1 : 0;
+}

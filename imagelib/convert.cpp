@@ -1,0 +1,121 @@
+/* Whole-image coding for the writing side: the sampling text, compressing a bitmap,
+ * decoding a JPEG file into a bitmap or a BMP file (jpg2bmp), all through the libjpeg
+ * boundary in jpeg_codec.c. */
+#include "img_internal.h"
+#include "img_write.h"
+#include "jpeg_codec.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vokimg {
+
+bool (*g_row_hook)() = nullptr;
+
+bool row_done() {
+    return g_row_hook ? g_row_hook() : true;
+}
+
+bool parse_sampling(const char* text, int h[3], int v[3]) {
+    if (!text)
+        return false;
+    const char* p = text;
+    for (int c = 0; c < 3; ++c) {
+        if (c > 0 && *p++ != ',')
+            return false;
+        if (p[0] < '1' || p[0] > '4' || (p[1] != 'x' && p[1] != 'X') || p[2] < '1' || p[2] > '4')
+            return false;
+        h[c] = p[0] - '0';
+        v[c] = p[2] - '0';
+        p += 3;
+    }
+    return *p == '\0';
+}
+
+bool encode_dib(const DibView& view24, int quality, const char* sampling, Bytes* out) {
+    int h[3];
+    int v[3];
+    if (view24.bits != 24 || !parse_sampling(sampling, h, v))
+        return false;
+    unsigned char* stream = nullptr;
+    size_t size = 0;
+    if (!vok_jpeg_encode_bgr(view24.rows, view24.width, view24.height, view24.stride, quality, h, v,
+                             &stream, &size))
+        return false;
+    out->assign(stream, stream + size);
+    std::free(stream);
+    return true;
+}
+
+VokImgBlock* decode_jpeg(const unsigned char* data, size_t size, int colors) {
+    unsigned char* base = nullptr;
+    size_t dibSize = 0;
+    if (!vok_jpeg_decode_dib(data, size, colors, sizeof(VokImgBlock), &base, &dibSize))
+        return nullptr;
+    if (dibSize > UINT32_MAX - 64) {
+        std::free(base);
+        return nullptr;
+    }
+    return adopt_block(base, dibSize);
+}
+
+bool read_whole_file(const char* path, Bytes* out, uint64_t limit) {
+    if (!path || !*path)
+        return false;
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= limit;
+    if (ok) {
+        out->resize(size_t(st.st_size));
+        size_t done = 0;
+        while (done < out->size()) {
+            ssize_t got = read(fd, out->data() + done, out->size() - done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            done += size_t(got);
+        }
+        ok = done == out->size();
+    }
+    close(fd);
+    return ok;
+}
+
+} // namespace vokimg
+
+using namespace vokimg;
+
+VOK_EXTERN_C VokImgBlock* VokImg_Jpeg_ReadDIB(const char* path) {
+    Bytes file;
+    if (!read_whole_file(path, &file))
+        return nullptr;
+    return decode_jpeg(file.data(), file.size(), 0);
+}
+
+VOK_EXTERN_C int jpg2bmp(const char* jpegPath, const char* bmpPath, int colors) {
+    if (!bmpPath || !*bmpPath || colors < 0 || colors == 1 || colors > 256)
+        return 0;
+    Bytes file;
+    if (!read_whole_file(jpegPath, &file)) {
+        show_library_error(kTextCannotOpen);
+        return 0;
+    }
+    VokImgBlock* dib = decode_jpeg(file.data(), file.size(), colors);
+    if (!dib) {
+        show_library_error(kTextBitmapFailed);
+        return 0;
+    }
+    Bytes bmp;
+    bool ok = bmp_file_bytes(dib, &bmp) && replace_file(bmpPath, bmp.data(), bmp.size());
+    VokImg_FreeBlock(dib);
+    if (!ok)
+        show_library_error(kTextWriteFailed);
+    return ok ? 1 : 0;
+}

@@ -1,0 +1,211 @@
+/* Files of the writing side: temporary files with the "VOK" prefix, the free-space check,
+ * the backup of a destination and its restore, and the final replacement of a file,
+ * which goes through a complete copy beside it and a rename so that the destination is
+ * never half-written. */
+#include "img_internal.h"
+#include "img_write.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace vokimg {
+namespace {
+
+std::string folder_of(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+// The process's file-creation mask, read without changing it.
+mode_t current_umask() {
+    mode_t mask = 022;
+    FILE* status = std::fopen("/proc/self/status", "re");
+    if (!status)
+        return mask;
+    char line[128];
+    while (std::fgets(line, sizeof line, status)) {
+        unsigned value = 0;
+        if (std::sscanf(line, "Umask: %o", &value) == 1) {
+            mask = mode_t(value);
+            break;
+        }
+    }
+    std::fclose(status);
+    return mask;
+}
+
+bool write_all(int fd, const unsigned char* data, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = write(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+// A symbolic link is followed, so that the file it names is replaced, not the link.
+std::string target_of(const char* path) {
+    char resolved[PATH_MAX];
+    struct stat st;
+    if (lstat(path, &st) == 0 && S_ISLNK(st.st_mode) && realpath(path, resolved))
+        return resolved;
+    return path;
+}
+
+bool free_bytes(const std::string& folder, uint64_t* freeSpace) {
+    const char* stub = std::getenv("VOK_IMG_FREE_BYTES");
+    if (stub && *stub) {
+        char* end = nullptr;
+        errno = 0;
+        unsigned long long v = std::strtoull(stub, &end, 10);
+        if (errno == 0 && end && *end == '\0') {
+            *freeSpace = v;
+            return true;
+        }
+    }
+    struct statvfs fs;
+    if (statvfs(folder.c_str(), &fs) != 0)
+        return false;
+    *freeSpace = uint64_t(fs.f_bavail) * fs.f_frsize;
+    return true;
+}
+
+bool copy_into_buffer(char* buffer, const std::string& text) {
+    if (text.size() >= VOK_MAX_PATH)
+        return false;
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return true;
+}
+
+} // namespace
+
+std::string temp_folder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = tmp && *tmp ? tmp : "/tmp";
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
+}
+
+bool replace_file(const char* path, const unsigned char* data, size_t size) {
+    if (!path || !*path)
+        return false;
+    std::string target = target_of(path);
+    std::string stage = folder_of(target) + "/.VOKXXXXXX";
+    int fd = mkostemp(&stage[0], O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat old;
+    mode_t mode =
+        stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~current_umask());
+    bool ok = write_all(fd, data, size) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (ok)
+        ok = rename(stage.c_str(), target.c_str()) == 0;
+    if (!ok)
+        unlink(stage.c_str());
+    return ok;
+}
+
+bool space_for(const char* path, uint64_t size) {
+    std::string target = target_of(path);
+    uint64_t freeSpace = 0;
+    if (!free_bytes(folder_of(target), &freeSpace))
+        return false;
+    // The new file is complete beside the old one before it takes its name, so all of it
+    // must fit, not only the growth.
+    return size < freeSpace;
+}
+
+} // namespace vokimg
+
+using namespace vokimg;
+
+VOK_EXTERN_C int CheckDiskFreeSpace(const char* dst, const char* newFile) {
+    if (!dst || !*dst || !newFile)
+        return 0;
+    struct stat st;
+    if (stat(newFile, &st) != 0)
+        return 0;
+    return space_for(dst, uint64_t(st.st_size)) ? 1 : 0;
+}
+
+VOK_EXTERN_C uint64_t VokGetFileSize(const char* path) {
+    struct stat st;
+    if (!path || stat(path, &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    return uint64_t(st.st_size);
+}
+
+VOK_EXTERN_C int GetTmpFile(char* path) {
+    if (!path)
+        return 0;
+    path[0] = '\0';
+    std::string name = temp_folder() + "/VOKXXXXXX";
+    int fd = mkostemp(&name[0], O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    close(fd);
+    if (!copy_into_buffer(path, name)) {
+        unlink(name.c_str());
+        return 0;
+    }
+    return 1;
+}
+
+VOK_EXTERN_C int DeleteTmpFile(char* path) {
+    if (!path || !*path)
+        return 1;
+    int ok = unlink(path) == 0 || errno == ENOENT;
+    path[0] = '\0';
+    return ok;
+}
+
+VOK_EXTERN_C int Vok_SaveOrgFileData(const char* path, char* backup) {
+    if (!backup)
+        return 0;
+    backup[0] = '\0';
+    struct stat st;
+    if (!path || !*path || stat(path, &st) != 0)
+        return 1; // nothing to keep
+    Bytes old;
+    if (!read_whole_file(path, &old, UINT64_MAX))
+        return 0;
+    if (!GetTmpFile(backup))
+        return 0;
+    int fd = open(backup, O_WRONLY | O_TRUNC | O_CLOEXEC);
+    bool ok = fd >= 0 && write_all(fd, old.data(), old.size());
+    if (fd >= 0)
+        ok = close(fd) == 0 && ok;
+    if (!ok)
+        DeleteTmpFile(backup);
+    return ok ? 1 : 0;
+}
+
+VOK_EXTERN_C int Vok_RestoreKeepFile(char* backup, const char* path, int writeSucceeded) {
+    if (!backup)
+        return 0;
+    int ok = 1;
+    if (!writeSucceeded && backup[0] && path && *path) {
+        Bytes kept;
+        ok = read_whole_file(backup, &kept, UINT64_MAX) &&
+             replace_file(path, kept.data(), kept.size());
+    }
+    DeleteTmpFile(backup);
+    return ok;
+}
