@@ -22,6 +22,8 @@ int usage() {
 
 // Shows the message of a failed result (unless one was shown already) and gives the status.
 int failed(int result) {
+    if (result == 1) // an owner that is busy; a command-line program never is
+        return 1;
     VokDscCom_ReportResult(result);
     return 1;
 }
