@@ -12,6 +12,25 @@
 #define WM_DSC_CANCEL 0x480u
 #define WM_DSC_QUERYFILE 0x490u
 
+/* Codes (wParam) of WM_DSC_STATUS. */
+#define DSC_STATUS_CONNECTION 0     /* lParam 1: buffers held; 0: released */
+#define DSC_STATUS_ALBUM 1          /* before code 2; answer: the download album */
+#define DSC_STATUS_FILE_WRITTEN 2   /* lParam: the connection record */
+#define DSC_STATUS_SINGLE_IMAGE 3   /* lParam: the connection record */
+#define DSC_STATUS_MAIL_FILE 8      /* lParam: the answer to code 11 */
+#define DSC_STATUS_MAIL_END 10      /* lParam: the answer to code 11 */
+#define DSC_STATUS_MAIL_START 11    /* answer: mail job, 50 aborts */
+#define DSC_STATUS_DIALOG 12        /* lParam: connecting or progress dialog, 0 when closed */
+#define DSC_STATUS_BUSY_QUERY 13    /* answer: nonzero when the owner is busy */
+#define DSC_STATUS_MODELESS_OPEN 14 /* lParam: the selection, clock or question dialog */
+#define DSC_STATUS_MODELESS_CLOSED 15
+/* Codes (wParam) of WM_DSC_CANCEL and WM_DSC_QUERYFILE. */
+#define DSC_CANCEL_SET 4          /* lParam 0 clears, 1 raises the cancel request */
+#define DSC_CANCEL_POLL 5         /* answer: nonzero when a cancel is requested */
+#define DSC_CANCEL_DELETE_COUNT 6 /* lParam: images marked for deletion */
+#define DSC_CANCEL_DELETE_ALL 7   /* answer: 1 disables "Delete All" */
+#define DSC_QUERYFILE_KIND 9      /* lParam: upload record; answer: kind 0 to 4 */
+
 /* Result codes of every exchange and camera operation; 0 is success. */
 #define DSC_OK 0
 #define DSC_ERR_PIPE 10        /* a pipe could not be opened */

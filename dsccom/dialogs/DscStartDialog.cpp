@@ -45,7 +45,7 @@ void* openConnecting(DscConnection* c, int* skipped) {
     dialog->adjustSize();
     centre(dialog, parent);
     dialog->show();
-    DscCom_Notify(WM_DSC_STATUS, 12, reinterpret_cast<intptr_t>(dialog));
+    DscCom_Notify(WM_DSC_STATUS, DSC_STATUS_DIALOG, reinterpret_cast<intptr_t>(dialog));
     QCoreApplication::processEvents();
     return dialog;
 }
@@ -53,7 +53,7 @@ void* openConnecting(DscConnection* c, int* skipped) {
 void closeConnecting(DscConnection*, void* handle) {
     auto* dialog = static_cast<QDialog*>(handle);
     dialog->hide();
-    DscCom_Notify(WM_DSC_STATUS, 12, 0);
+    DscCom_Notify(WM_DSC_STATUS, DSC_STATUS_DIALOG, 0);
     delete dialog;
 }
 

@@ -182,11 +182,11 @@ int DscCom_OpenConnection(void) {
         free(c->recvBuffer);
         c->sendBuffer = c->recvBuffer = nullptr;
         DscCom_ShowMessage(DSC_MSG_MEMORY);
-        DscCom_Notify(WM_DSC_STATUS, 0, 0);
+        DscCom_Notify(WM_DSC_STATUS, DSC_STATUS_CONNECTION, 0);
         return 0;
     }
     c->sendLength = c->recvLength = 0;
-    DscCom_Notify(WM_DSC_STATUS, 0, 1);
+    DscCom_Notify(WM_DSC_STATUS, DSC_STATUS_CONNECTION, 1);
     return 1;
 }
 
@@ -198,7 +198,7 @@ void DscCom_ReleaseBuffers(void) {
     free(c->recvBuffer);
     c->sendBuffer = c->recvBuffer = nullptr;
     c->sendLength = c->recvLength = 0;
-    DscCom_Notify(WM_DSC_STATUS, 0, 0);
+    DscCom_Notify(WM_DSC_STATUS, DSC_STATUS_CONNECTION, 0);
 }
 
 void DscCom_CloseConnection(void) {
@@ -227,7 +227,7 @@ int DscCom_WaitForMonitor(void) {
 
 int DscCom_StartConnection(int withDialog, int32_t* imageTotal) {
     DscConnection* c = &g_connection;
-    if (DscCom_Notify(WM_DSC_STATUS, 13, 0))
+    if (DscCom_Notify(WM_DSC_STATUS, DSC_STATUS_BUSY_QUERY, 0))
         return 1;
     if (DscCom_OtherOwnerActive()) {
         DscCom_ShowMessage(DSC_MSG_OTHER_APP);

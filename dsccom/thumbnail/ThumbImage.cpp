@@ -58,10 +58,12 @@ Size FitToArea(int w, int h, int areaW, int areaH) {
         target = byWidth();
     else
         target = byHeight();
-    // Fitting the longer side can leave the other one outside an area of another shape
-    // (100 x 90 into 80 x 60 would give 80 x 72); that edge decides then.
+    // Fitting by one edge can leave the other one outside an area of another shape
+    // (100 x 90 into 80 x 60 would give 80 x 72); that other edge decides then.
     if (target.height > areaH)
         target = byHeight();
+    else if (target.width > areaW)
+        target = byWidth();
     target.width = std::max(target.width, 1);
     target.height = std::max(target.height, 1);
     return target;
