@@ -189,7 +189,11 @@ bool LoadBmp(const std::string& path, VokOwner owner, const char* caption, Rgb24
 }
 
 int CreateTempFile(std::string* path) {
-    const QByteArray templ = QFile::encodeName(QDir::tempPath() + "/VOKXXXXXX");
+    // QDir::tempPath() is empty when TMPDIR names a missing folder; "/VOK..." must not follow.
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty())
+        return -1;
+    const QByteArray templ = QFile::encodeName(folder + "/VOKXXXXXX");
     std::vector<char> name(templ.begin(), templ.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());

@@ -11,10 +11,10 @@ using namespace vokthumb;
 namespace {
 
 // The thresholds, written out a second time so that a slip in either copy shows.
-const int kA[8][8] = {{0, 18, 4, 23, 1, 19, 5, 24},   {27, 9, 32, 13, 28, 10, 33, 15},
-                      {6, 25, 2, 20, 8, 26, 3, 21},   {34, 16, 30, 11, 35, 17, 31, 12},
-                      {1, 20, 6, 24, 0, 19, 5, 23},   {29, 10, 34, 15, 28, 9, 32, 14},
-                      {8, 27, 4, 22, 7, 26, 2, 21},   {36, 17, 31, 13, 35, 16, 30, 12}};
+const int kA[8][8] = {{0, 18, 4, 23, 1, 19, 5, 24}, {27, 9, 32, 13, 28, 10, 33, 15},
+                      {6, 25, 2, 20, 8, 26, 3, 21}, {34, 16, 30, 11, 35, 17, 31, 12},
+                      {1, 20, 6, 24, 0, 19, 5, 23}, {29, 10, 34, 15, 28, 9, 32, 14},
+                      {8, 27, 4, 22, 7, 26, 2, 21}, {36, 17, 31, 13, 35, 16, 30, 12}};
 const int kB[8][8] = {{0, 42, 10, 53, 2, 45, 13, 55}, {63, 21, 74, 31, 66, 23, 77, 34},
                       {15, 58, 5, 47, 18, 61, 7, 50}, {79, 37, 69, 26, 82, 39, 71, 29},
                       {3, 46, 14, 57, 1, 43, 11, 54}, {67, 25, 78, 35, 65, 22, 75, 33},
@@ -73,7 +73,8 @@ TEST(ThumbFit, ResultAlwaysInsideTheArea) {
     EXPECT_EQ(FitToArea(0, 120, 80, 75).width, 0);
     for (int w = 1; w <= 300; w += 7)
         for (int h = 1; h <= 300; h += 11)
-            for (auto area : {std::make_pair(80, 75), std::make_pair(64, 48), std::make_pair(30, 90)}) {
+            for (auto area :
+                 {std::make_pair(80, 75), std::make_pair(64, 48), std::make_pair(30, 90)}) {
                 const Size s = FitToArea(w, h, area.first, area.second);
                 EXPECT_GE(s.width, 1);
                 EXPECT_GE(s.height, 1);

@@ -107,8 +107,7 @@ inline void WriteJpeg(const std::string& path, int width, int height, int compon
             const Rgb p = picture(x, y);
             const int values[4] = {p.r, p.g, p.b, 0};
             for (int c = 0; c < components; ++c)
-                row[static_cast<std::size_t>(x * components + c)] =
-                    static_cast<JSAMPLE>(values[c]);
+                row[static_cast<std::size_t>(x * components + c)] = static_cast<JSAMPLE>(values[c]);
         }
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&cinfo, rows, 1);
