@@ -85,12 +85,10 @@ TEST_F(SimCamera, FolderPagesOfFifty) {
             EXPECT_EQ(r[3], 11);
             counts.push_back(rt70sim::getU32(&r[4]));
         }
-        if (total == 49)
-            EXPECT_EQ(counts, (std::vector<uint32_t>{49, 0, 0}));
-        if (total == 50)
-            EXPECT_EQ(counts, (std::vector<uint32_t>{50, 0, 0}));
-        if (total == 51)
-            EXPECT_EQ(counts, (std::vector<uint32_t>{50, 1, 0}));
+        const std::vector<uint32_t> want = total == 49   ? std::vector<uint32_t>{49, 0, 0}
+                                           : total == 50 ? std::vector<uint32_t>{50, 0, 0}
+                                                         : std::vector<uint32_t>{50, 1, 0};
+        EXPECT_EQ(counts, want);
         // The list of the last page holds the remaining numbers in order, zeros after.
         const uint8_t last = total > 50 ? 1 : 0;
         const Bytes list = ask(request(12, last));
