@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QPointer>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -47,14 +48,17 @@ void* openConnecting(DscConnection* c, int* skipped) {
     dialog->show();
     DscCom_Notify(WM_DSC_STATUS, DSC_STATUS_DIALOG, reinterpret_cast<intptr_t>(dialog));
     QCoreApplication::processEvents();
-    return dialog;
+    // The owner window may be destroyed while the connection starts, and the dialog with it.
+    return new QPointer<QDialog>(dialog);
 }
 
 void closeConnecting(DscConnection*, void* handle) {
-    auto* dialog = static_cast<QDialog*>(handle);
-    dialog->hide();
+    auto* guard = static_cast<QPointer<QDialog>*>(handle);
+    if (*guard)
+        (*guard)->hide();
     DscCom_Notify(WM_DSC_STATUS, DSC_STATUS_DIALOG, 0);
-    delete dialog;
+    delete guard->data();
+    delete guard;
 }
 
 void setWaitCursor(int on) {

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,17 @@ TEST_F(Dialog, ShownWhileConnectingAndClosedByTheCaller) {
     EXPECT_EQ(seen.text, QString::fromUtf8(text));
     EXPECT_FALSE(seen.text.isEmpty());
     EXPECT_EQ(seen.closes, 0);
+    DscCom_CloseConnectingDialog();
+    EXPECT_EQ(seen.closes, 1);
+    DscCom_CloseConnection();
+}
+
+TEST_F(Dialog, OwnerGoingAwayTakesTheDialogSafely) {
+    auto* owner = new QWidget;
+    VokDscCom_SetApplicationInfo(owner, "Quintaral test", 1, 5, "");
+    ASSERT_EQ(DscCom_StartConnection(1, nullptr), DSC_OK);
+    EXPECT_TRUE(seen.open);
+    delete owner;
     DscCom_CloseConnectingDialog();
     EXPECT_EQ(seen.closes, 1);
     DscCom_CloseConnection();
