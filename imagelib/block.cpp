@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace vokimg {
@@ -18,6 +19,13 @@ VokImgBlock* block_new(uint32_t size) {
     block->data = reinterpret_cast<unsigned char*>(block + 1);
     block->size = size;
     return block;
+}
+
+int open_for_reading(const char* path) {
+    if (!path || !*path)
+        return -1;
+    // Non-blocking, so that a path naming a FIFO fails instead of hanging the caller.
+    return open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 }
 
 size_t source_read(const ByteSource& src, uint64_t offset, void* buffer, size_t n) {

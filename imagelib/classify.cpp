@@ -71,7 +71,7 @@ VOK_EXTERN_C int IsImageFileType(const char* path) {
     if (!path || !*path)
         return VOK_IMG_KIND_NONE;
     OpenFile file;
-    file.fd = open(path, O_RDONLY | O_CLOEXEC);
+    file.fd = open_for_reading(path);
     if (file.fd < 0)
         return VOK_IMG_KIND_NONE;
     return kind_of(file);
@@ -90,7 +90,7 @@ VOK_EXTERN_C int Get_Filename_Path(const char* path, ImageInfo* info) {
 VOK_EXTERN_C int Get_Image_Bitmap_Info(const char* path, ImageInfo* info) {
     if (!path || !*path || !info)
         return 0;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int fd = open_for_reading(path);
     if (fd < 0)
         return 0;
     unsigned char b[26];
@@ -136,7 +136,7 @@ VOK_EXTERN_C int GetExifData(const char* path, ImageInfo* info) {
     if (!path || !*path)
         return 0;
     OpenFile file;
-    file.fd = open(path, O_RDONLY | O_CLOEXEC);
+    file.fd = open_for_reading(path);
     if (file.fd < 0)
         return 0;
     switch (kind_of(file)) {

@@ -99,7 +99,7 @@ using namespace vokimg;
 VOK_EXTERN_C int Get_Image_Time_Stamp2(const char* path, ExifDate* date, ImageInfo* info) {
     if (!path || !*path)
         return 0;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int fd = open_for_reading(path);
     if (fd < 0)
         return 0;
     struct stat st;

@@ -40,6 +40,9 @@ struct ByteSource {
     const unsigned char* mem = nullptr;
     size_t memSize = 0;
 };
+// Opens a file for reading without waiting on a FIFO or device; -1 on failure.
+int open_for_reading(const char* path);
+
 // Reads up to n bytes at offset; returns the count read.
 size_t source_read(const ByteSource& src, uint64_t offset, void* buffer, size_t n);
 

@@ -225,7 +225,7 @@ using namespace vokimg;
 VOK_EXTERN_C VokImgBlock* GetJpegHeaderFromFile(const char* path) {
     if (!path || !*path)
         return nullptr;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int fd = open_for_reading(path);
     if (fd < 0)
         return nullptr;
     ByteSource src;

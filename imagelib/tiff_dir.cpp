@@ -440,7 +440,7 @@ VOK_EXTERN_C int VokImg_Tiff_GetTagInfo(const char* path, ImageInfo* info) {
         return 0;
     Get_Filename_Path(path, info);
     info->kind = VOK_IMG_KIND_TIFF;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int fd = open_for_reading(path);
     if (fd < 0)
         return 0;
     // Mapped rather than read, so that only the directories' pages are touched.

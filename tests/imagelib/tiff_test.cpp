@@ -406,6 +406,18 @@ TEST_F(ImgRecordTest, GetExifDataOnMissingUnknownAndReusedRecords) {
     EXPECT_STREQ(info.make, "");
 }
 
+TEST_F(ImgRecordTest, FifosAndFoldersDoNotHang) {
+    std::string fifo = dir_ + "/pipe.jpg";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(IsImageFileType(fifo.c_str()), VOK_IMG_KIND_NONE);
+    EXPECT_EQ(GetJpegHeaderFromFile(fifo.c_str()), nullptr);
+    ImageInfo info{};
+    EXPECT_EQ(GetExifData(fifo.c_str(), &info), 1);
+    EXPECT_STREQ(info.fileName, "pipe.jpg");
+    EXPECT_EQ(IsImageFileType(dir_.c_str()), VOK_IMG_KIND_NONE);
+    EXPECT_EQ(VokImg_Tiff_GetTagInfo(dir_.c_str(), &info), 0);
+}
+
 TEST_F(ImgRecordTest, CodecErrorsEndOnlyTheCall) {
     // A frame header that libjpeg refuses (zero width), then a good file in the same process.
     Bytes bad = {0xFF, 0xD8, 0xFF, 0xC0, 0, 11, 8, 0, 16, 0, 0,  1, 1,
