@@ -10,10 +10,8 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileSystemModel>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -124,17 +122,33 @@ class BrowseDialog : public QDialog {
         layout->addLayout(row);
 
         connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-                [this] { UpdateButtons(); });
+                [this](const QModelIndex& current) {
+                    if (model_->filePath(current) != revealing_)
+                        revealing_.clear();
+                    UpdateButtons();
+                });
         connect(create_, &QPushButton::clicked, this, [this] { CreateInSelection(); });
         connect(ok_, &QPushButton::clicked, this, [this] { TryAccept(); });
         connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
+        // Folders along the way load in the background; until the user picks another
+        // folder, each loaded level brings the selection back into view.
+        connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
+            if (!revealing_.isEmpty() && (revealing_ + "/").startsWith(folder))
+                tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
+        });
         Select(target);
         UpdateButtons();
         tree_->setFocus();
     }
 
     std::string Chosen() const { return chosen_; }
+
+  protected:
+    void showEvent(QShowEvent* event) override {
+        QDialog::showEvent(event);
+        tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
+    }
 
   private:
     std::string Selected() const {
@@ -151,6 +165,7 @@ class BrowseDialog : public QDialog {
         tree_->expand(index);
         tree_->setCurrentIndex(index);
         tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+        revealing_ = model_->filePath(index);
     }
 
     void UpdateButtons() {
@@ -189,6 +204,7 @@ class BrowseDialog : public QDialog {
     QPushButton* ok_ = nullptr;
     QPushButton* create_ = nullptr;
     std::string chosen_;
+    QString revealing_; // the folder being brought into view, empty once the user moves
 };
 
 QWidget* LiveOwner(VokOwner owner) {
