@@ -1,7 +1,8 @@
-/* The real camera through libusb-1.0, and the whole mapping of the design's device
- * requests onto USB: found by vendor:product id (VOKUSB_ID), PIPE00 = first bulk OUT
- * endpoint, PIPE01 = first bulk IN endpoint, control code -> vendor request number. */
+/* The real camera through libusb-1.0: finds the device by the ids of VOKUSB_ID, opens
+ * the bulk endpoint a pipe name stands for, and sends control codes as vendor requests
+ * (the mapping itself is in usb_map.h). */
 #include "link.h"
+#include "usb_map.h"
 
 #include <libusb.h>
 
@@ -15,36 +16,9 @@ namespace camlink {
 
 namespace {
 
-struct UsbId {
-    uint16_t vendor;
-    uint16_t product;
-};
-
-/* "VVVV:PPPP[,VVVV:PPPP...]" in hexadecimal; malformed entries are skipped. */
 std::vector<UsbId> configuredIds() {
-    std::vector<UsbId> ids;
     const char* text = std::getenv(VOKUSB_ENV_ID);
-    if (!text)
-        return ids;
-    std::string all(text);
-    size_t start = 0;
-    while (start <= all.size()) {
-        size_t end = all.find(',', start);
-        if (end == std::string::npos)
-            end = all.size();
-        const std::string item = all.substr(start, end - start);
-        const size_t colon = item.find(':');
-        if (colon != std::string::npos && colon > 0 && colon <= 4 && item.size() - colon - 1 >= 1 &&
-            item.size() - colon - 1 <= 4 &&
-            item.find_first_not_of("0123456789abcdefABCDEF:") == std::string::npos &&
-            item.find(':', colon + 1) == std::string::npos) {
-            ids.push_back(
-                {static_cast<uint16_t>(std::strtoul(item.substr(0, colon).c_str(), nullptr, 16)),
-                 static_cast<uint16_t>(std::strtoul(item.substr(colon + 1).c_str(), nullptr, 16))});
-        }
-        start = end + 1;
-    }
-    return ids;
+    return text ? parseUsbIds(text) : std::vector<UsbId>{};
 }
 
 /* One libusb context for the process, made on first use; null when USB is unavailable. */
@@ -122,11 +96,10 @@ OpenResult usbOpen(const char* name, LinkHandle* out) {
         h.usb = handle;
         result = OpenResult::Ok;
         if (std::strcmp(name, "DEV") != 0) {
-            const bool pipeOut = std::strcmp(name, "PIPE00") == 0;
-            const bool pipeIn = std::strcmp(name, "PIPE01") == 0;
+            const int direction = pipeDirectionOf(name);
             int itf = -1;
             unsigned char ep = 0;
-            if (!(pipeOut || pipeIn) || !findBulkEndpoint(list[i], pipeIn, &itf, &ep)) {
+            if (direction < 0 || !findBulkEndpoint(list[i], direction == 1, &itf, &ep)) {
                 result = OpenResult::Refused;
             } else {
                 libusb_set_auto_detach_kernel_driver(handle, 1);
@@ -147,8 +120,7 @@ OpenResult usbOpen(const char* name, LinkHandle* out) {
 
 bool usbControl(const LinkHandle& h, uint32_t code, const uint8_t* in, uint16_t inLength,
                 uint8_t* out, uint16_t outLength) {
-    // Function code of the device request (bits 2-13): 0x230020 -> 8 ... 0x230034 -> 13.
-    const uint8_t request = static_cast<uint8_t>((code >> 2) & 0xFFF);
+    const uint8_t request = vendorRequestOf(code);
     // The input word rides in wValue; a request with output reads it in the data stage.
     const uint16_t wValue = inLength >= 2 ? static_cast<uint16_t>(in[0] | (in[1] << 8)) : 0;
     const uint8_t type = LIBUSB_REQUEST_TYPE_VENDOR | LIBUSB_RECIPIENT_DEVICE |
