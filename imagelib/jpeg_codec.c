@@ -34,10 +34,10 @@ static void install_error_manager(struct vok_jpeg_error* err) {
     err->pub.output_message = keep_message;
 }
 
-static int read_header(FILE* file, const unsigned char* data, size_t size, VokJpegHeader* header) {
+static int read_header(FILE* file, const unsigned char* data, size_t size,
+                       VokJpegHeader* header) {
     struct jpeg_decompress_struct cinfo;
     struct vok_jpeg_error err;
-    int ok = 0;
 
     memset(&cinfo, 0, sizeof cinfo);
     last_message[0] = '\0';
@@ -52,14 +52,15 @@ static int read_header(FILE* file, const unsigned char* data, size_t size, VokJp
         jpeg_stdio_src(&cinfo, file);
     else
         jpeg_mem_src(&cinfo, data, (unsigned long)size);
-    if (jpeg_read_header(&cinfo, TRUE) == JPEG_HEADER_OK) {
-        header->width = cinfo.image_width;
-        header->height = cinfo.image_height;
-        header->components = (uint32_t)cinfo.num_components;
-        ok = 1;
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
+        jpeg_destroy_decompress(&cinfo);
+        return 0;
     }
+    header->width = cinfo.image_width;
+    header->height = cinfo.image_height;
+    header->components = (uint32_t)cinfo.num_components;
     jpeg_destroy_decompress(&cinfo);
-    return ok;
+    return 1;
 }
 
 int vok_jpeg_read_header_file(const char* path, VokJpegHeader* header) {
