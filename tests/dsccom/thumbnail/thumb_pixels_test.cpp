@@ -150,8 +150,9 @@ TEST(ThumbDither, ThresholdsOfBothMatrices) {
             // In the band 36..72 the level rises to 2 just above 36 + threshold.
             const int t = kA[y][x];
             EXPECT_EQ(DitherLevel8(36 + t, y, x), 1) << y << "," << x;
-            if (37 + t <= 72)
+            if (37 + t <= 72) {
                 EXPECT_EQ(DitherLevel8(37 + t, y, x), 2) << y << "," << x;
+            }
             // The pattern repeats every 8 rows and columns.
             EXPECT_EQ(DitherLevel8(36 + t, y + 8, x + 16), 1);
             const int u = kB[y][x];
