@@ -21,6 +21,8 @@ namespace rt70sim {
 
 namespace {
 
+constexpr size_t kMaxQueued = 1 << 20;
+
 volatile sig_atomic_t gStop = 0;
 volatile sig_atomic_t gButton = 0;
 int gWakeWrite = -1;
@@ -180,7 +182,8 @@ int runServer(const SimOptions& options) {
         fds.push_back({wake[0], POLLIN, 0});
         fds.push_back({listener, POLLIN, 0});
         for (const Client& c : clients) {
-            short events = c.closing ? 0 : POLLIN;
+            // A host that does not read its answers is not read from either.
+            short events = (c.closing || c.out.size() - c.sent > kMaxQueued) ? 0 : POLLIN;
             if (c.sent < c.out.size())
                 events |= POLLOUT;
             fds.push_back({c.fd, events, 0});
