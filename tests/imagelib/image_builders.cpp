@@ -171,9 +171,10 @@ Bytes merge_dht(const Bytes& jpeg, bool reverseSymbols) {
 }
 
 Bytes insert_after_soi(const Bytes& jpeg, const Bytes& segment) {
-    Bytes out(jpeg.begin(), jpeg.begin() + 2);
-    out.insert(out.end(), segment.begin(), segment.end());
-    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    Bytes out(jpeg.size() + segment.size());
+    auto at = std::copy(jpeg.begin(), jpeg.begin() + 2, out.begin());
+    at = std::copy(segment.begin(), segment.end(), at);
+    std::copy(jpeg.begin() + 2, jpeg.end(), at);
     return out;
 }
 
