@@ -181,6 +181,33 @@ TEST_F(BrowseDialogTest, OkIsDisabledWhereNothingCanBeStored) {
     EXPECT_EQ(enabled, expected);
 }
 
+TEST_F(BrowseDialogTest, FolderTooLongForTheBufferIsRefusedOnOk) {
+    // A chosen path must fit the caller's 260-byte buffer with its terminator.
+    std::string relative = "long";
+    while (browsetest::HermeticEnvironment::Root().size() + 1 + relative.size() <= 259)
+        relative += "/" + std::string(40, 'n');
+    const std::string deep = MakeDir(relative);
+    const std::string parent = deep.substr(0, deep.rfind('/'));
+    ASSERT_GT(deep.size(), 259u);
+    ASSERT_LE(parent.size(), 259u);
+    ScopedEnv answer("VOK_MSG_ANSWER", "ok");
+    ScopedEnv log("VOK_MSG_LOG", log_.c_str());
+    char path[VOK_MAX_PATH];
+    std::strcpy(path, parent.c_str());
+    bool openAfterOk = false;
+    WhenShown("VOKBROWSE", [&](QDialog* d) {
+        SelectPath(d, deep);
+        Click(d, "okButton");
+        openAfterOk = d->isVisible();
+        Click(d, "cancelButton");
+    });
+    EXPECT_EQ(VokSHBrowseFolder(nullptr, path), 0);
+    EXPECT_TRUE(openAfterOk);
+    EXPECT_EQ(std::string(path), parent);
+    EXPECT_EQ(browsetest::ReadFile(log_),
+              "other 170 \tFolder is too long. \\nDesignate directory again.\n");
+}
+
 TEST_F(BrowseDialogTest, CreateFolderRefusesBadNamesThenCreatesAndSelects) {
     const std::string x = MakeDir("cf/x");
     MakeDir("cf/x/y");
