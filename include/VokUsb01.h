@@ -20,7 +20,7 @@ typedef intptr_t VokUsbHandle;
 #define VOKUSB_ERR_INVALID_FUNCTION 1u   /* wrong kind of handle for the call */
 #define VOKUSB_ERR_INVALID_HANDLE 6u     /* not a handle of this library, or closed */
 #define VOKUSB_ERR_GEN_FAILURE 31u       /* the camera refused, or the link broke */
-#define VOKUSB_ERR_INVALID_PARAMETER 87u /* a null buffer or pipe name */
+#define VOKUSB_ERR_INVALID_PARAMETER 87u /* a null value pointer or buffer */
 #define VOKUSB_ERR_TIMEOUT 121u          /* the camera did not answer in time */
 
 /* Control request codes. */
