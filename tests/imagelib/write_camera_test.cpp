@@ -1,0 +1,458 @@
+/* Conversion into the camera's JPEG form: kept and recompressed image data, the stripped
+ * layout, the thumbnail, the size rules, the camera-ready test, JPEGs from bitmaps, and
+ * the destination and temporary folder after failures (corrupt source, full disk, a
+ * copy that fails after the backup). */
+#include "img_write.h"
+#include "write_helpers.h"
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace imgw;
+using imgtest::JpegOptions;
+using imgtest::make_jpeg;
+using imgtest::Sampling;
+
+namespace {
+
+JpegOptions with(Sampling s, bool jfif = true) {
+    JpegOptions o;
+    o.sampling = s;
+    o.jfif = jfif;
+    return o;
+}
+
+ImageInfo info_of(const std::string& path) {
+    ImageInfo info;
+    std::memset(&info, 0, sizeof info);
+    EXPECT_TRUE(Get_Exif_Info(path.c_str(), &info)) << path;
+    return info;
+}
+
+JpegFrameInfo frame_of(const Bytes& jpeg) {
+    JpegFrameInfo f{};
+    EXPECT_TRUE(Get_Jpeg_Info(jpeg.data(), uint32_t(jpeg.size()), &f));
+    return f;
+}
+
+// The first quantisation value of table 0 (8 at quality 75 with the standard tables).
+int first_quant(const Bytes& jpeg) {
+    for (const Segment& s : segments(jpeg)) {
+        if (s.marker == 0xDB)
+            return jpeg[s.at + 5];
+    }
+    return -1;
+}
+
+// Columns of the thumbnail's top-down picture that are black from top to bottom.
+std::vector<bool> black_columns(const Bytes& thumb) {
+    BlockPtr dib(vokimg::decode_jpeg(thumb.data(), thumb.size(), 0));
+    std::vector<bool> black;
+    if (!dib)
+        return black;
+    uint32_t width = le32(dib.get()->data + 4);
+    uint32_t height = le32(dib.get()->data + 8);
+    for (uint32_t x = 0; x < width; ++x) {
+        bool all = true;
+        for (uint32_t y = 0; y < height && all; ++y) {
+            const unsigned char* p = dib_pixel(dib.get(), x, y);
+            all = p[0] < 24 && p[1] < 24 && p[2] < 24;
+        }
+        black.push_back(all);
+    }
+    return black;
+}
+
+} // namespace
+
+TEST_F(WriteTest, TwoByOneSourceKeepsItsImageDataBitForBit) {
+    Bytes jpeg = make_jpeg(640, 480, with(Sampling::S2x1));
+    ASSERT_EQ(count_marker(jpeg, 0xE0), 1); // JFIF
+    ASSERT_GT(count_marker(jpeg, 0xC4), 1); // libjpeg writes one table per segment
+    std::string src = put_work("src.jpg", jpeg);
+    std::string dst = in_work("dst.jpg");
+    ASSERT_EQ(ChangeFormatToExifAndSave(src.c_str(), dst.c_str(), nullptr, 0), 1);
+    Bytes out = imgtest::read_file(dst);
+    EXPECT_EQ(scan_data(out), scan_data(jpeg));
+    EXPECT_EQ(count_marker(out, 0xDB), 1);
+    EXPECT_EQ(count_marker(out, 0xC4), 1);
+    EXPECT_EQ(count_marker(out, 0xE1), 1);
+    EXPECT_EQ(count_app_or_com(out, true), 0);
+    EXPECT_EQ(segments(out)[0].marker, 0xE1); // the Exif segment follows SOI
+    EXPECT_EQ(out[out.size() - 2], 0xFF);
+    EXPECT_EQ(out[out.size() - 1], 0xD9);
+
+    ImageInfo info = info_of(dst);
+    EXPECT_EQ(info.width, 640u);
+    EXPECT_EQ(info.height, 480u);
+    EXPECT_STREQ(info.make, "Quintaral");
+    EXPECT_STREQ(info.exifVersion, "0210");
+    EXPECT_STREQ(info.interopIndex, "R98");
+    EXPECT_EQ(info.thumbnail.width, 160u);
+    EXPECT_EQ(info.thumbnail.height, 120u);
+    EXPECT_EQ(info.thumbnail.sampling[0], 2u);
+    EXPECT_EQ(info.thumbnail.sampling[1], 1u);
+    EXPECT_STRNE(info.dateTaken, "1999:01:01 00:00:00");
+    EXPECT_STREQ(info.dateTaken, info.dateChanged);
+    EXPECT_TRUE(VokImg_IsCameraReady(dst.c_str()));
+
+    // The thumbnail is stripped too and sits where directory 1 says, at TIFF offset 482.
+    Bytes a = app1(out);
+    VokImgBlock view = view_of(a);
+    uint32_t offset = 0;
+    ASSERT_TRUE(GetExif_MemberData(&view, 513, 4, 1, nullptr, 0, &offset));
+    EXPECT_EQ(offset, 482u);
+    Bytes thumb = thumbnail_of(out);
+    ASSERT_FALSE(thumb.empty());
+    EXPECT_EQ(a.size(), 492u + thumb.size());
+    EXPECT_EQ(count_app_or_com(thumb, false), 0);
+    EXPECT_EQ(count_marker(thumb, 0xDB), 1);
+    EXPECT_EQ(count_marker(thumb, 0xC4), 1);
+
+    // Tables already merged, and 2x2 sampling, are kept as well.
+    Bytes merged = imgtest::merge_dht(make_jpeg(320, 240, with(Sampling::S2x2, false)));
+    std::string src2 = put_work("merged.jpg", merged);
+    ASSERT_EQ(ChangeFormatToExifAndSave(src2.c_str(), dst.c_str(), nullptr, 0), 1);
+    EXPECT_EQ(scan_data(imgtest::read_file(dst)), scan_data(merged));
+    EXPECT_TRUE(VokImg_IsCameraReady(dst.c_str()));
+}
+
+TEST_F(WriteTest, OtherSourcesAreRecompressedAtQuality75With2x1) {
+    struct Case {
+        const char* name;
+        JpegOptions options;
+    } cases[] = {
+        {"444", with(Sampling::S1x1)},
+        {"grey", with(Sampling::Grey)},
+        {"optimized",
+         [] {
+             JpegOptions o;
+             o.optimize = true; // image-specific Huffman tables
+             return o;
+         }()},
+        {"progressive",
+         [] {
+             JpegOptions o;
+             o.progressive = true;
+             return o;
+         }()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes jpeg = make_jpeg(200, 150, c.options);
+        std::string src = put_work(std::string(c.name) + ".jpg", jpeg);
+        std::string dst = in_work(std::string(c.name) + "-out.jpg");
+        ASSERT_EQ(ChangeFormatToExifAndSave(src.c_str(), dst.c_str(), nullptr, 0), 1);
+        Bytes out = imgtest::read_file(dst);
+        EXPECT_NE(scan_data(out), scan_data(jpeg));
+        JpegFrameInfo f = frame_of(out);
+        EXPECT_EQ(f.width, 200u);
+        EXPECT_EQ(f.height, 150u);
+        EXPECT_EQ(f.components, 3u);
+        EXPECT_EQ(f.sampling[0], 2u);
+        EXPECT_EQ(f.sampling[1], 1u);
+        EXPECT_EQ(f.sampling[2], 1u);
+        EXPECT_EQ(f.sampling[3], 1u);
+        EXPECT_EQ(first_quant(out), 8);
+        EXPECT_EQ(count_marker(out, 0xDB), 1);
+        EXPECT_EQ(count_marker(out, 0xC4), 1);
+        EXPECT_TRUE(VokImg_IsCameraReady(dst.c_str()));
+    }
+}
+
+TEST_F(WriteTest, ScaledConversionFollowsTheSizeRule) {
+    struct Case {
+        int w, h;
+        uint32_t maxW, maxH;
+        uint32_t outW, outH;
+    } cases[] = {
+        {640, 480, 320, 240, 320, 240},
+        {480, 640, 320, 240, 192, 240}, // 180 wide, rounded up to 192
+        {100, 75, 0, 0, 112, 80},       // no scaling: rounded up with black borders
+        {640, 480, 640, 480, 640, 480},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " in " << c.maxW << "x" << c.maxH);
+        std::string src = put_work("src.jpg", make_jpeg(c.w, c.h, with(Sampling::S2x1)));
+        std::string dst = in_work("small.jpg");
+        ASSERT_EQ(
+            ChangeFormatToExifAndSave_Size(src.c_str(), dst.c_str(), nullptr, 0, c.maxW, c.maxH),
+            1);
+        ImageInfo info = info_of(dst);
+        EXPECT_EQ(info.width, c.outW);
+        EXPECT_EQ(info.height, c.outH);
+        JpegFrameInfo f = frame_of(imgtest::read_file(dst));
+        EXPECT_EQ(f.width, c.outW);
+        EXPECT_EQ(f.height, c.outH);
+        EXPECT_TRUE(VokImg_IsCameraReady(dst.c_str()));
+    }
+}
+
+TEST_F(WriteTest, ThumbnailFitsInto160x120CentredOnBlack) {
+    uint32_t w = 0, h = 0;
+    vokimg::thumbnail_size(1600, 1200, &w, &h);
+    EXPECT_EQ(w, 160u);
+    EXPECT_EQ(h, 120u);
+    vokimg::thumbnail_size(1200, 1600, &w, &h);
+    EXPECT_EQ(w, 90u);
+    EXPECT_EQ(h, 120u);
+    vokimg::thumbnail_size(1000, 200, &w, &h); // wide: height by width
+    EXPECT_EQ(w, 160u);
+    EXPECT_EQ(h, 32u);
+    vokimg::thumbnail_size(4000, 1, &w, &h); // degenerate: still one row
+    EXPECT_EQ(w, 160u);
+    EXPECT_EQ(h, 1u);
+
+    std::string wide = put_work("wide.jpg", make_jpeg(1600, 1200, with(Sampling::S2x1)));
+    std::string tall = put_work("tall.jpg", make_jpeg(1200, 1600, with(Sampling::S2x1)));
+    ASSERT_EQ(ChangeFormatToExifAndSave(wide.c_str(), in_work("w.jpg").c_str(), nullptr, 0), 1);
+    ASSERT_EQ(ChangeFormatToExifAndSave(tall.c_str(), in_work("t.jpg").c_str(), nullptr, 0), 1);
+    std::vector<bool> wideBlack = black_columns(thumbnail_of(imgtest::read_file(in_work("w.jpg"))));
+    std::vector<bool> tallBlack = black_columns(thumbnail_of(imgtest::read_file(in_work("t.jpg"))));
+    ASSERT_EQ(wideBlack.size(), 160u);
+    ASSERT_EQ(tallBlack.size(), 160u);
+    EXPECT_EQ(std::count(wideBlack.begin(), wideBlack.end(), true), 0);
+    // 90 columns of picture at offset 35.
+    std::string shown;
+    for (bool b : tallBlack)
+        shown += b ? '#' : '.';
+    // Blocks of 8 columns that the picture does not reach stay black.
+    EXPECT_TRUE(tallBlack[0] && tallBlack[31] && tallBlack[128] && tallBlack[159]) << shown;
+    EXPECT_FALSE(tallBlack[38] || tallBlack[80] || tallBlack[121]);
+}
+
+TEST_F(WriteTest, BilinearResamplingWeightsTheFourNeighbours) {
+    // A 2 x 1 source to 4 x 1: positions 0, 0.5, 1, 1.5 (the last column repeats).
+    Bytes src = pattern_dib(2, 1);
+    unsigned char* px = src.data() + 40;
+    const unsigned char left[3] = {10, 100, 200};
+    const unsigned char right[3] = {21, 0, 255};
+    std::memcpy(px, left, 3);
+    std::memcpy(px + 3, right, 3);
+    VokImgBlock block = view_of(src);
+    vokimg::DibView view;
+    ASSERT_TRUE(vokimg::dib_view(&block, &view));
+    BlockPtr dst(vokimg::dib_new(4, 1, 24));
+    ASSERT_TRUE(vokimg::resample_into(view, dst.get(), 0, 0, 4, 1));
+    const unsigned char* p = dib_pixel(dst.get(), 0, 0);
+    EXPECT_EQ(0, std::memcmp(p, left, 3));
+    EXPECT_EQ(p[3], 15); // (10 + 21) / 2 truncated
+    EXPECT_EQ(p[4], 50);
+    EXPECT_EQ(p[5], 227);
+    EXPECT_EQ(0, std::memcmp(p + 6, right, 3));
+    EXPECT_EQ(0, std::memcmp(p + 9, right, 3));
+}
+
+TEST_F(WriteTest, CameraReadyTestRejectsWhatTheCameraCannotTake) {
+    std::string plain = put_work("plain.jpg", make_jpeg(320, 240));
+    EXPECT_FALSE(VokImg_IsCameraReady(plain.c_str()));
+    EXPECT_FALSE(VokImg_IsCameraReady(in_work("missing.jpg").c_str()));
+    std::string good = in_work("good.jpg");
+    ASSERT_EQ(ChangeFormatToExifAndSave(plain.c_str(), good.c_str(), nullptr, 0), 1);
+    EXPECT_TRUE(VokImg_IsCameraReady(good.c_str()));
+
+    // The same Exif segment in front of other image data.
+    Bytes exif = app1(imgtest::read_file(good));
+    Bytes wide444 = imgtest::strip_app_segments(make_jpeg(320, 240, with(Sampling::S1x1)));
+    EXPECT_FALSE(VokImg_IsCameraReady(
+        put_work("444.jpg", imgtest::insert_after_soi(wide444, exif)).c_str()));
+    Bytes optimized;
+    {
+        JpegOptions o;
+        o.optimize = true;
+        optimized = imgtest::strip_app_segments(make_jpeg(320, 240, o));
+    }
+    EXPECT_FALSE(VokImg_IsCameraReady(
+        put_work("opt.jpg", imgtest::insert_after_soi(optimized, exif)).c_str()));
+
+    // Sizes outside 64..2048 x 48..1536.
+    std::string big = put_work("big.jpg", make_jpeg(2050, 60));
+    ASSERT_EQ(ChangeFormatToExifAndSave(big.c_str(), good.c_str(), nullptr, 0), 1);
+    EXPECT_FALSE(VokImg_IsCameraReady(good.c_str()));
+    std::string tiny = put_work("tiny.jpg", make_jpeg(60, 40));
+    ASSERT_EQ(ChangeFormatToExifAndSave(tiny.c_str(), good.c_str(), nullptr, 0), 1);
+    EXPECT_FALSE(VokImg_IsCameraReady(good.c_str()));
+
+    // Another Exif version.
+    ASSERT_EQ(ChangeFormatToExifAndSave(plain.c_str(), good.c_str(), nullptr, 0), 1);
+    Bytes file = imgtest::read_file(good);
+    Bytes a = app1(file);
+    uint32_t offset = 0, size = 0, type = 0;
+    ASSERT_TRUE(
+        ScanTargetTag(a.data() + 10, 36864, 0, uint32_t(a.size() - 10), &offset, &size, &type));
+    size_t at = size_t(segments(file)[0].at) + 10 + offset;
+    std::memcpy(file.data() + at, "0220", 4);
+    EXPECT_FALSE(VokImg_IsCameraReady(put_work("v220.jpg", file).c_str()));
+}
+
+TEST_F(WriteTest, ImageFormatCheckConvertsOnlyPlainAndCiffSources) {
+    std::string plain = put_work("plain.jpg", make_jpeg(128, 96));
+    std::string dst = in_work("out.jpg");
+    EXPECT_EQ(ImageFormat_Check(plain.c_str(), dst.c_str()), 1);
+    EXPECT_TRUE(VokImg_IsCameraReady(dst.c_str()));
+    std::string dst2 = in_work("out2.jpg");
+    EXPECT_EQ(ImageFormat_Check(dst.c_str(), dst2.c_str()), 1); // Exif: nothing written
+    EXPECT_FALSE(std::filesystem::exists(dst2));
+    EXPECT_EQ(ImageFormat_Check(in_work("missing.jpg").c_str(), dst2.c_str()), 0);
+    // A conversion refused for disk space is a failure here, not a nonzero "success".
+    setenv("VOK_IMG_FREE_BYTES", "1", 1);
+    EXPECT_EQ(ImageFormat_Check(plain.c_str(), dst2.c_str()), 0);
+}
+
+TEST_F(WriteTest, JpegFromBitmapCarriesTheTemplateAndThumbnail) {
+    Bytes dib = pattern_dib(300, 200);
+    VokImgBlock block = view_of(dib);
+    std::string dst = in_work("from-dib.jpg");
+    ASSERT_EQ(VokImg_Jpeg_CreateAndSaveFromDIB(&block, dst.c_str(), nullptr, 0, 0), 1);
+    ImageInfo info = info_of(dst);
+    EXPECT_EQ(info.width, 300u);
+    EXPECT_EQ(info.height, 200u);
+    EXPECT_EQ(info.thumbnail.width, 160u);
+    EXPECT_TRUE(VokImg_IsCameraReady(dst.c_str()));
+    uint64_t large = VokGetFileSize(dst.c_str());
+
+    // The small form lowers the quality until the main image fits 15,360 bytes less the
+    // thumbnail, or quality 5 is reached.
+    Bytes big = pattern_dib(512, 384);
+    for (size_t i = 40; i < big.size(); ++i) // detail that needs a lower quality to fit
+        big[i] = uint8_t((i - 40) % 1536 / 8 + ((i * 7919) % 13) * 3);
+    VokImgBlock bigBlock = view_of(big);
+    std::string small = in_work("small.jpg");
+    ASSERT_EQ(VokImg_Jpeg_CreateAndSaveFromDIB(&bigBlock, small.c_str(), nullptr, 0, 1), 1);
+    Bytes out = imgtest::read_file(small);
+    Bytes thumb = thumbnail_of(out);
+    ASSERT_FALSE(thumb.empty());
+    size_t mainSize = out.size() - 2 - app1(out).size(); // the main image without its SOI
+    EXPECT_LE(mainSize + thumb.size(), 15360u);
+    EXPECT_GT(first_quant(out), 8) << mainSize; // a lower quality than 75
+    EXPECT_GT(large, 0u);
+
+    // A 16-bit bitmap is not a form the library reads.
+    Bytes bad = dib;
+    bad[14] = 16;
+    VokImgBlock badBlock = view_of(bad);
+    EXPECT_EQ(
+        VokImg_Jpeg_CreateAndSaveFromDIB(&badBlock, in_work("bad.jpg").c_str(), nullptr, 0, 0), 0);
+    EXPECT_FALSE(std::filesystem::exists(in_work("bad.jpg")));
+}
+
+TEST_F(WriteTest, CorruptSourceLeavesDestinationAndTempFolderAlone) {
+    std::string dst = put_work("dst.jpg", {'o', 'l', 'd'});
+    Bytes jpeg = make_jpeg(320, 240, with(Sampling::S2x1));
+    Bytes truncated(jpeg.begin(), jpeg.begin() + long(jpeg.size() * 2 / 3));
+    std::string src = put_work("cut.jpg", truncated);
+    auto before = list_folder(tmp_);
+    auto workBefore = list_folder(work_);
+    EXPECT_EQ(ChangeFormatToExifAndSave(src.c_str(), dst.c_str(), nullptr, 0), 0);
+    EXPECT_EQ(ChangeFormatToExifAndSave_Size(src.c_str(), dst.c_str(), nullptr, 0, 160, 120), 0);
+    // Garbage inside the scan is a codec error too.
+    Bytes garbled = jpeg;
+    size_t scan = scan_data(jpeg).size();
+    size_t start = jpeg.size() - scan + 20;
+    for (size_t i = start; i < start + 400 && i + 2 < garbled.size(); ++i)
+        garbled[i] = uint8_t(i * 37);
+    std::string src2 = put_work("garbled.jpg", garbled);
+    workBefore.insert("garbled.jpg");
+    EXPECT_EQ(ChangeFormatToExifAndSave(src2.c_str(), dst.c_str(), nullptr, 0), 0);
+    EXPECT_EQ(jpg2bmp(src.c_str(), in_work("x.bmp").c_str(), 0), 0);
+    EXPECT_EQ(imgtest::read_file(dst), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(list_folder(tmp_), before);
+    EXPECT_EQ(list_folder(work_), workBefore);
+    // Not a JPEG at all.
+    std::string text = put_work("text.jpg", {'h', 'e', 'l', 'l', 'o'});
+    EXPECT_EQ(ChangeFormatToExifAndSave(text.c_str(), dst.c_str(), nullptr, 0), 0);
+    EXPECT_EQ(ChangeFormatToExifAndSave(in_work("none.jpg").c_str(), dst.c_str(), nullptr, 0), 0);
+    EXPECT_EQ(imgtest::read_file(dst), (Bytes{'o', 'l', 'd'}));
+}
+
+TEST_F(WriteTest, FullDiskGivesMinusOneAndKeepsTheOldFile) {
+    std::string src = put_work("src.jpg", make_jpeg(320, 240, with(Sampling::S2x1)));
+    std::string dst = put_work("dst.jpg", {'o', 'l', 'd'});
+    setenv("VOK_IMG_FREE_BYTES", "0", 1);
+    EXPECT_EQ(ChangeFormatToExifAndSave(src.c_str(), dst.c_str(), nullptr, 0), -1);
+    setenv("VOK_IMG_FREE_BYTES", "2000", 1);
+    EXPECT_EQ(ChangeFormatToExifAndSave_Size(src.c_str(), dst.c_str(), nullptr, 0, 0, 0), -1);
+    EXPECT_EQ(imgtest::read_file(dst), (Bytes{'o', 'l', 'd'}));
+    EXPECT_TRUE(list_folder(tmp_).empty());
+    EXPECT_EQ(list_folder(work_), (std::set<std::string>{"dst.jpg", "src.jpg"}));
+    // The file system's own free space, through statvfs, is plenty here.
+    unsetenv("VOK_IMG_FREE_BYTES");
+    EXPECT_EQ(CheckDiskFreeSpace(dst.c_str(), src.c_str()), 1);
+    setenv("VOK_IMG_FREE_BYTES", "100", 1);
+    EXPECT_EQ(CheckDiskFreeSpace(dst.c_str(), src.c_str()), 0);
+    EXPECT_EQ(CheckDiskFreeSpace(dst.c_str(), in_work("missing").c_str()), 0);
+}
+
+TEST_F(WriteTest, FailedCopyAfterBackupPutsTheOldFileBack) {
+    std::string src = put_work("src.jpg", make_jpeg(320, 240, with(Sampling::S2x1)));
+    Bytes old(600, 'o');
+    std::string dst = put_work("dst.jpg", old);
+    // Files may grow to 4 KiB: the backup fits, the converted file does not.
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    int result = ChangeFormatToExifAndSave(src.c_str(), dst.c_str(), nullptr, 0);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(imgtest::read_file(dst), old);
+    EXPECT_TRUE(list_folder(tmp_).empty());
+    EXPECT_EQ(list_folder(work_), (std::set<std::string>{"dst.jpg", "src.jpg"}));
+    // Without the limit the same conversion succeeds and leaves no temporary files.
+    ASSERT_EQ(ChangeFormatToExifAndSave(src.c_str(), dst.c_str(), nullptr, 0), 1);
+    EXPECT_TRUE(list_folder(tmp_).empty());
+    EXPECT_EQ(list_folder(work_), (std::set<std::string>{"dst.jpg", "src.jpg"}));
+}
+
+TEST_F(WriteTest, BackupAndRestoreOfADestination) {
+    std::string dst = put_work("keep.txt", {'o', 'l', 'd'});
+    char backup[VOK_MAX_PATH];
+    ASSERT_EQ(Vok_SaveOrgFileData(dst.c_str(), backup), 1);
+    ASSERT_NE(backup[0], '\0');
+    EXPECT_EQ(std::string(backup).rfind(tmp_ + "/VOK", 0), 0u) << backup;
+    ASSERT_TRUE(imgtest::write_file(dst, {'h', 'a', 'l'})); // a half-written copy
+    EXPECT_EQ(Vok_RestoreKeepFile(backup, dst.c_str(), 0), 1);
+    EXPECT_EQ(backup[0], '\0');
+    EXPECT_EQ(imgtest::read_file(dst), (Bytes{'o', 'l', 'd'}));
+    EXPECT_TRUE(list_folder(tmp_).empty());
+
+    ASSERT_EQ(Vok_SaveOrgFileData(dst.c_str(), backup), 1);
+    ASSERT_TRUE(imgtest::write_file(dst, {'n', 'e', 'w'}));
+    EXPECT_EQ(Vok_RestoreKeepFile(backup, dst.c_str(), 1), 1);
+    EXPECT_EQ(imgtest::read_file(dst), (Bytes{'n', 'e', 'w'}));
+    EXPECT_TRUE(list_folder(tmp_).empty());
+
+    // No file: an empty backup name, nothing to restore.
+    ASSERT_EQ(Vok_SaveOrgFileData(in_work("none").c_str(), backup), 1);
+    EXPECT_EQ(backup[0], '\0');
+    EXPECT_EQ(Vok_RestoreKeepFile(backup, in_work("none").c_str(), 0), 1);
+    EXPECT_FALSE(std::filesystem::exists(in_work("none")));
+
+    char name[VOK_MAX_PATH];
+    ASSERT_EQ(GetTmpFile(name), 1);
+    EXPECT_EQ(std::string(name).rfind(tmp_ + "/VOK", 0), 0u);
+    EXPECT_EQ(VokGetFileSize(name), 0u);
+    EXPECT_TRUE(std::filesystem::exists(name));
+    EXPECT_EQ(DeleteTmpFile(name), 1);
+    EXPECT_EQ(name[0], '\0');
+    EXPECT_EQ(DeleteTmpFile(name), 1);
+    EXPECT_TRUE(list_folder(tmp_).empty());
+    EXPECT_EQ(VokGetFileSize(dst.c_str()), 3u);
+    EXPECT_EQ(VokGetFileSize(in_work("none").c_str()), 0u);
+}
+
+TEST_F(WriteTest, ReplacingKeepsTheModeAndFollowsLinks) {
+    std::string dst = put_work("dst.jpg", {'o', 'l', 'd'});
+    std::filesystem::permissions(dst, std::filesystem::perms(0640));
+    std::string link = in_work("link.jpg");
+    std::filesystem::create_symlink(dst, link);
+    std::string src = put_work("src.jpg", make_jpeg(64, 48));
+    ASSERT_EQ(ChangeFormatToExifAndSave(src.c_str(), link.c_str(), nullptr, 0), 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(VokImg_IsCameraReady(dst.c_str()));
+    EXPECT_EQ(std::filesystem::status(dst).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms(0640));
+}

@@ -1,0 +1,247 @@
+/* Written files read back by independent readers (exiftool, exiv2, ImageMagick, tiffinfo
+ * and tiffdump), each check skipped when its tool is missing, and vokexif's writing
+ * commands run as a user would run them. */
+#include "write_helpers.h"
+
+#include <map>
+#include <sstream>
+
+using namespace imgw;
+using imgtest::make_jpeg;
+
+namespace {
+
+std::string vokexif() {
+    const char* bin = std::getenv("VOK_TEST_BIN");
+    return std::string(bin ? bin : ".") + "/vokexif";
+}
+
+// exiftool's "-s -s -s"-free tag list as name -> value.
+std::map<std::string, std::string> exif_tags(const std::string& path, const std::string& scratch,
+                                             std::string* warnings) {
+    ToolRun r = run("exiftool -a -G1 -s -n -all -validate -warning " + shell_quote(path), scratch);
+    std::map<std::string, std::string> tags;
+    std::istringstream lines(r.out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        size_t colon = line.find(" : ");
+        if (colon == std::string::npos)
+            continue;
+        // "[Group] Name" with the padding folded to one space.
+        std::string key;
+        for (char c : line.substr(0, colon)) {
+            if (c != ' ' || (!key.empty() && key.back() != ' '))
+                key += c;
+        }
+        if (!key.empty() && key.back() == ' ')
+            key.pop_back();
+        tags[key] = line.substr(colon + 3);
+    }
+    if (warnings)
+        *warnings = r.err;
+    return tags;
+}
+
+imgtest::JpegOptions sampled(imgtest::Sampling s) {
+    imgtest::JpegOptions o;
+    o.sampling = s;
+    return o;
+}
+
+} // namespace
+
+TEST_F(WriteTest, ExiftoolAndExiv2ReadTheCameraFormWithoutWarnings) {
+    if (!have_tool("exiftool") || !have_tool("exiv2"))
+        GTEST_SKIP() << "exiftool or exiv2 is not installed";
+    std::string src = put_work("src.jpg", make_jpeg(640, 480, sampled(imgtest::Sampling::S1x1)));
+    std::string dst = in_work("camera.jpg");
+    ToolRun conv =
+        run(vokexif() + " to-camera " + shell_quote(src) + " " + shell_quote(dst) + " --model RT70",
+            dir_);
+    ASSERT_EQ(conv.status, 0) << conv.err;
+    ToolRun ready = run(vokexif() + " camera-ready " + shell_quote(dst), dir_);
+    EXPECT_EQ(ready.out, "yes\n");
+
+    std::string warnings;
+    auto tags = exif_tags(dst, dir_, &warnings);
+    EXPECT_EQ(tags["[ExifTool] Validate"], "0 0 0") << warnings; // errors, warnings, minor
+    EXPECT_EQ(tags.count("[ExifTool] Warning"), 0u) << tags["[ExifTool] Warning"];
+    EXPECT_EQ(tags["[IFD0] Make"], "Quintaral");
+    EXPECT_EQ(tags["[IFD0] Model"], "RT70");
+    EXPECT_FALSE(tags["[IFD0] ModifyDate"].empty());
+    EXPECT_EQ(tags["[IFD0] ModifyDate"], tags["[ExifIFD] DateTimeOriginal"]);
+    EXPECT_EQ(tags["[IFD0] ModifyDate"], tags["[ExifIFD] CreateDate"]);
+    EXPECT_EQ(tags["[ExifIFD] ExifVersion"], "0210");
+    EXPECT_EQ(tags["[ExifIFD] ExifImageWidth"], "640");
+    EXPECT_EQ(tags["[ExifIFD] ExifImageHeight"], "480");
+    EXPECT_EQ(tags["[InteropIFD] InteropIndex"], "R98");
+    EXPECT_EQ(tags["[InteropIFD] InteropVersion"], "0100");
+    // The offset counts from the file's start: SOI and the 10 bytes before the TIFF header.
+    EXPECT_EQ(tags["[IFD1] ThumbnailOffset"], std::to_string(478 + 12));
+    Bytes thumb = thumbnail_of(imgtest::read_file(dst));
+    EXPECT_EQ(tags["[IFD1] ThumbnailLength"], std::to_string(thumb.size()));
+
+    ToolRun note = run("exiv2 -q -K Exif.Photo.MakerNote -Pv " + shell_quote(dst), dir_);
+    EXPECT_EQ(note.out, "86 79 75 68 0 0\n");
+    ToolRun all = run("exiv2 -pa " + shell_quote(dst), dir_);
+    EXPECT_EQ(all.status, 0);
+    EXPECT_EQ(all.err, "");
+    EXPECT_NE(all.out.find("Exif.Iop.InteroperabilityIndex"), std::string::npos);
+    ToolRun thumbs = run("exiv2 -pp " + shell_quote(dst), dir_);
+    EXPECT_NE(thumbs.out.find("160x120"), std::string::npos) << thumbs.out;
+    EXPECT_EQ(thumbs.err, "");
+
+    // Other maker-note bytes (a TIFF upload uses 6 and 0): exiftool only notes, as a minor
+    // point, that it does not know the maker note.
+    std::string tiffStill = in_work("still.jpg");
+    ASSERT_EQ(run(vokexif() + " to-camera " + shell_quote(src) + " " + shell_quote(tiffStill) +
+                      " --model RT70 --maker-note 6,0",
+                  dir_)
+                  .status,
+              0);
+    note = run("exiv2 -q -K Exif.Photo.MakerNote -Pv " + shell_quote(tiffStill), dir_);
+    EXPECT_EQ(note.out, "86 79 75 68 6 0\n");
+    EXPECT_EQ(exif_tags(tiffStill, dir_, nullptr)["[ExifTool] Validate"], "0 1 1");
+
+    // Without overrides the template itself: thumbnail at TIFF offset 482.
+    std::string plain = in_work("plain.jpg");
+    ASSERT_EQ(ChangeFormatToExifAndSave(src.c_str(), plain.c_str(), nullptr, 0), 1);
+    auto plainTags = exif_tags(plain, dir_, nullptr);
+    EXPECT_EQ(plainTags["[IFD0] Model"], "qubex");
+    EXPECT_EQ(plainTags["[IFD1] ThumbnailOffset"], std::to_string(482 + 12));
+    EXPECT_EQ(plainTags["[ExifTool] Validate"], "0 0 0");
+}
+
+TEST_F(WriteTest, ImageMagickSeesSizeAndSampling) {
+    if (!have_tool("identify"))
+        GTEST_SKIP() << "ImageMagick is not installed";
+    std::string src = put_work("src.jpg", make_jpeg(480, 640, sampled(imgtest::Sampling::S2x2)));
+    std::string dst = in_work("mail.jpg");
+    ToolRun conv = run(vokexif() + " to-camera " + shell_quote(src) + " " + shell_quote(dst) +
+                           " --max 320x240",
+                       dir_);
+    ASSERT_EQ(conv.status, 0) << conv.err;
+    ToolRun id = run("identify -format '%w %h %[jpeg:sampling-factor]' " + shell_quote(dst), dir_);
+    EXPECT_EQ(id.out, "192 240 2x1,1x1,1x1");
+    EXPECT_EQ(id.err, "");
+    // The thumbnail on its own.
+    std::string thumb = put_work("thumb.jpg", thumbnail_of(imgtest::read_file(dst)));
+    ToolRun tid =
+        run("identify -format '%w %h %[jpeg:sampling-factor]' " + shell_quote(thumb), dir_);
+    EXPECT_EQ(tid.out, "160 120 2x1,1x1,1x1");
+}
+
+TEST_F(WriteTest, TiffToolsReadTheTiffWithTheSourcesPixels) {
+    if (!have_tool("tiffinfo") || !have_tool("tiffdump") || !have_tool("compare"))
+        GTEST_SKIP() << "libtiff tools or ImageMagick are not installed";
+    Bytes dib = pattern_dib(97, 61);
+    VokImgBlock block = view_of(dib);
+    std::string bmp = in_work("src.bmp");
+    ASSERT_EQ(SaveThumbNail(&block, bmp.c_str()), 1);
+    std::string tif = in_work("out.tif");
+    ToolRun conv = run(vokexif() + " to-tiff " + shell_quote(bmp) + " " + shell_quote(tif), dir_);
+    ASSERT_EQ(conv.status, 0) << conv.err;
+    ToolRun info = run("tiffinfo " + shell_quote(tif), dir_);
+    EXPECT_EQ(info.status, 0);
+    EXPECT_EQ(info.err, "");
+    EXPECT_NE(info.out.find("Image Width: 97 Image Length: 61"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("Photometric Interpretation: RGB color"), std::string::npos);
+    EXPECT_NE(info.out.find("Rows/Strip: 61"), std::string::npos);
+    ToolRun dump = run("tiffdump " + shell_quote(tif), dir_);
+    EXPECT_NE(dump.out.find("StripOffsets (273) LONG (4) 1<330>"), std::string::npos) << dump.out;
+    EXPECT_NE(dump.out.find("StripByteCounts (279) LONG (4) 1<17751>"), std::string::npos);
+    ToolRun same =
+        run("compare -metric AE " + shell_quote(bmp) + " " + shell_quote(tif) + " null:", dir_);
+    EXPECT_EQ(same.status, 0);
+    EXPECT_EQ(same.err, "0");
+
+    // From a JPEG: the decoded pixels, which the same decoder gives as BMP.
+    std::string jpg = put_work("src.jpg", make_jpeg(64, 48));
+    std::string tif2 = in_work("jpeg.tif");
+    std::string bmp2 = in_work("jpeg.bmp");
+    ASSERT_EQ(
+        run(vokexif() + " to-tiff " + shell_quote(jpg) + " " + shell_quote(tif2), dir_).status, 0);
+    ASSERT_EQ(
+        run(vokexif() + " jpg2bmp " + shell_quote(jpg) + " " + shell_quote(bmp2), dir_).status, 0);
+    ToolRun same2 =
+        run("compare -metric AE " + shell_quote(bmp2) + " " + shell_quote(tif2) + " null:", dir_);
+    EXPECT_EQ(same2.err, "0");
+}
+
+TEST_F(WriteTest, VokexifWritingCommands) {
+    std::string src = put_work("src.jpg", make_jpeg(320, 240));
+    std::string out = in_work("out.jpg");
+    EXPECT_EQ(run(vokexif() + " camera-ready " + shell_quote(src), dir_).out, "no\n");
+    EXPECT_EQ(
+        run(vokexif() + " to-camera " + shell_quote(src) + " " + shell_quote(out), dir_).status, 0);
+    EXPECT_EQ(run(vokexif() + " camera-ready " + shell_quote(out), dir_).out, "yes\n");
+    // Failure and missing disk space have their own exit statuses.
+    std::string bad = put_work("bad.jpg", {0xFF, 0xD8, 0xFF, 0xD9});
+    EXPECT_EQ(
+        run(vokexif() + " to-camera " + shell_quote(bad) + " " + shell_quote(out), dir_).status, 1);
+    ToolRun full = run("VOK_IMG_FREE_BYTES=10 " + vokexif() + " to-camera " + shell_quote(src) +
+                           " " + shell_quote(in_work("full.jpg")),
+                       dir_);
+    EXPECT_EQ(full.status, 3);
+    EXPECT_FALSE(std::filesystem::exists(in_work("full.jpg")));
+    // Options that cannot be honoured are usage errors.
+    EXPECT_EQ(
+        run(vokexif() + " to-camera " + shell_quote(src) + " " + shell_quote(out) + " --max 3",
+            dir_)
+            .status,
+        2);
+    EXPECT_EQ(run(vokexif() + " to-camera " + shell_quote(src) + " " + shell_quote(out) +
+                      " --maker-note 1,300",
+                  dir_)
+                  .status,
+              2);
+    EXPECT_EQ(
+        run(vokexif() + " to-camera " + shell_quote(src) + " " + shell_quote(out) + " --model",
+            dir_)
+            .status,
+        2);
+
+    std::string bmp = in_work("a.bmp");
+    ASSERT_EQ(
+        run(vokexif() + " jpg2bmp " + shell_quote(src) + " " + shell_quote(bmp) + " --colors 8",
+            dir_)
+            .status,
+        0);
+    BlockPtr dib(VokImg_ReadBmpFile(bmp.c_str()));
+    ASSERT_TRUE(dib);
+    EXPECT_LE(le32(dib.get()->data + 32), 8u);
+    EXPECT_EQ(
+        run(vokexif() + " jpg2bmp " + shell_quote(src) + " " + shell_quote(bmp) + " --colors 1",
+            dir_)
+            .status,
+        2);
+    ASSERT_EQ(run(vokexif() + " jpg2bmp " + shell_quote(src) + " " + shell_quote(bmp), dir_).status,
+              0);
+
+    std::string fitted = in_work("fit.bmp");
+    ASSERT_EQ(run(vokexif() + " fit " + shell_quote(bmp) + " " + shell_quote(fitted) + " 0x0", dir_)
+                  .status,
+              0);
+    BlockPtr f(VokImg_ReadBmpFile(fitted.c_str()));
+    ASSERT_TRUE(f);
+    EXPECT_EQ(le32(f.get()->data + 4), 320u);
+    EXPECT_EQ(le32(f.get()->data + 8), 240u);
+    ASSERT_EQ(
+        run(vokexif() + " fit " + shell_quote(bmp) + " " + shell_quote(fitted) + " 100x100", dir_)
+            .status,
+        0);
+    BlockPtr g(VokImg_ReadBmpFile(fitted.c_str()));
+    ASSERT_TRUE(g);
+    EXPECT_EQ(le32(g.get()->data + 4), 112u); // 100 x 75 rounded up
+    EXPECT_EQ(le32(g.get()->data + 8), 80u);
+
+    std::string jpeg = in_work("from-bmp.jpg");
+    ASSERT_EQ(
+        run(vokexif() + " to-jpeg " + shell_quote(bmp) + " " + shell_quote(jpeg), dir_).status, 0);
+    EXPECT_EQ(run(vokexif() + " camera-ready " + shell_quote(jpeg), dir_).out, "yes\n");
+    EXPECT_EQ(
+        run(vokexif() + " to-jpeg " + shell_quote(src) + " " + shell_quote(jpeg), dir_).status, 1);
+    EXPECT_EQ(run(vokexif() + " to-tiff " + shell_quote(in_work("none")) + " x.tif", dir_).status,
+              1);
+    EXPECT_TRUE(list_folder(tmp_).empty());
+}
