@@ -2,6 +2,7 @@
  * through them, into its command handling, on a small card with a size limit. */
 #include "demo_card.h"
 #include "link_server.h"
+#include "tiff_read.h"
 
 #include <cstdlib>
 #include <string>
@@ -49,6 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (link.feed(id, data, split, out))
             link.feed(id, data + split, size - split, out);
     }
+    rt70sim::Picture picture;
+    rt70sim::readRgbTiff(rt70sim::Bytes(data, data + size), &picture);
     // Whole packets straight into the camera as well.
     camera.upload = rt70sim::UploadState{};
     rt70sim::handleRequest(camera, data, size);

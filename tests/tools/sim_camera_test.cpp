@@ -213,6 +213,34 @@ TEST_F(SimCamera, TiffGivesItsJpegStillForSelectorZero) {
     EXPECT_EQ(r[3], 5);
 }
 
+TEST_F(SimCamera, TiffWithoutItsStillIsConvertedForThumbnailAndSelectorZero) {
+    const rt70sim::Picture picture = rt70sim::demoPicture(320, 240, 8);
+    const Bytes tiff = rt70sim::tiffFile(picture);
+    addFile("100", "0001.tif", tiff);
+    start();
+    Bytes r = ask(request(22, 0, {100, 0, 1, 0}));
+    EXPECT_EQ(r[3], 29);
+    EXPECT_EQ(r[4], 2);
+    r = ask(request(132, 0, {0, 0, 0, 0}));
+    EXPECT_EQ(rt70sim::getU32(&r[5]), tiff.size());
+    Bytes still;
+    for (uint8_t b = 0; b * 32768u < tiff.size(); ++b) {
+        r = ask(request(133, b, {0, 0, 0, 0, b, 0, 0}));
+        ASSERT_EQ(r[3], 5);
+        still.insert(still.end(), r.begin() + 4, r.begin() + 4 + 32768);
+    }
+    still.resize(tiff.size());
+    EXPECT_EQ(still[0], 0xFF);
+    EXPECT_EQ(still[1], 0xD8);
+    rt70sim::Picture decoded;
+    ASSERT_TRUE(rt70sim::decodeJpeg(still, 100000, &decoded)); // zeros after its end are fine
+    EXPECT_EQ(decoded.width, 320);
+    EXPECT_EQ(decoded.height, 240);
+    // Selector 1 still gives the TIFF itself.
+    r = ask(request(133, 0, {0, 0, 0, 0, 0, 0, 1}));
+    EXPECT_TRUE(std::equal(r.begin() + 4, r.begin() + 4 + 32768, tiff.begin()));
+}
+
 TEST_F(SimCamera, ThumbnailsAreSmallJpegsOfTheImage) {
     addFile("100", "0001.jpg", jpeg(640, 480, 1));
     addFile("100", "0002.mov", pattern(100, 1));

@@ -6,6 +6,7 @@
 #include "demo_card.h"
 #include "jpeg_util.h"
 #include "options.h"
+#include "tiff_read.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -133,6 +134,29 @@ TEST_F(SimDemo, TiffIsUncompressedRgbWithItsPixels) {
     EXPECT_EQ(offset + bytes, tiff.size());
     const rt70sim::Picture p = rt70sim::demoPicture(320, 240, 4);
     EXPECT_TRUE(std::equal(p.rgb.begin(), p.rgb.end(), tiff.begin() + offset));
+}
+
+TEST(SimTiff, ReaderTakesPlainRgbAndRefusesTheRest) {
+    const rt70sim::Picture p = rt70sim::demoPicture(64, 48, 2);
+    const Bytes tiff = rt70sim::tiffFile(p);
+    rt70sim::Picture back;
+    ASSERT_TRUE(rt70sim::readRgbTiff(tiff, &back));
+    EXPECT_EQ(back.width, 64);
+    EXPECT_EQ(back.height, 48);
+    EXPECT_EQ(back.rgb, p.rgb);
+    // Cut short, wrong magic, compressed: refused without reading outside the bytes.
+    EXPECT_FALSE(rt70sim::readRgbTiff(Bytes(tiff.begin(), tiff.end() - 1), &back));
+    EXPECT_FALSE(rt70sim::readRgbTiff(Bytes(tiff.begin(), tiff.begin() + 40), &back));
+    Bytes wrong = tiff;
+    wrong[2] = 43;
+    EXPECT_FALSE(rt70sim::readRgbTiff(wrong, &back));
+    Bytes packed = tiff;
+    for (size_t e = 10; e + 12 <= 10 + 13 * 12; e += 12)
+        if (rt70sim::getU16(&packed[e]) == 259)
+            packed[e + 8] = 5;
+    EXPECT_FALSE(rt70sim::readRgbTiff(packed, &back));
+    EXPECT_FALSE(rt70sim::readRgbTiff(Bytes{}, &back));
+    EXPECT_FALSE(rt70sim::readRgbTiff(Bytes{'M', 'M', 0, 42, 0xFF, 0xFF, 0xFF, 0xF0}, &back));
 }
 
 TEST_F(SimDemo, MovieIsReadByFfmpeg) {

@@ -3,6 +3,7 @@
 #include "camera.h"
 
 #include "jpeg_util.h"
+#include "tiff_read.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -163,11 +164,22 @@ bool loadSource(Camera& cam, const CardImage& image) {
     return true;
 }
 
-/* The JPEG a thumbnail is made from: the image itself, or its companion still. */
+/* A JPEG made from a plain RGB TIFF, for a TIFF still kept without its JPEG still. */
+bool jpegOfTiff(const std::string& path, Bytes* jpeg) {
+    Bytes tiff;
+    Picture picture;
+    return readWholeFile(path, &tiff) && readRgbTiff(tiff, &picture) &&
+           encodeJpeg(picture, 85, true, nullptr, jpeg);
+}
+
+/* The JPEG a thumbnail is made from: the image itself, its companion still, or for a
+ * TIFF without one a JPEG made from the TIFF. */
 bool thumbnailSource(const CardImage& image, Bytes* jpeg) {
     if (image.kind == KindJpeg)
         return readWholeFile(image.path, jpeg);
-    return !image.companion.empty() && readWholeFile(image.companion, jpeg);
+    if (!image.companion.empty())
+        return readWholeFile(image.companion, jpeg);
+    return image.kind == KindTiff && jpegOfTiff(image.path, jpeg);
 }
 
 /* One block of the current source; selector 0 on a TIFF gives its JPEG still. */
@@ -179,6 +191,11 @@ std::optional<Bytes> blockReply(Camera& cam, uint8_t seq, uint16_t block, uint8_
             s.stillLoaded = true;
             if (!s.companion.empty())
                 readWholeFile(s.companion, &s.still);
+            else
+                jpegOfTiff(s.path, &s.still);
+            // The host reads as many bytes as the TIFF has; a longer still would be cut.
+            if (s.still.size() > s.infoSize)
+                s.still.clear();
         }
         if (!s.still.empty())
             data = &s.still;
