@@ -7,7 +7,7 @@
 #include <stddef.h>
 #include "VokPlatform.h"
 
-/* Notification messages handed to the owner's handler, with the values of the design. */
+/* Notification messages handed to the owner's handler; the values are fixed. */
 #define WM_DSC_STATUS 0x470u
 #define WM_DSC_CANCEL 0x480u
 #define WM_DSC_QUERYFILE 0x490u
@@ -93,7 +93,7 @@
 #define DSC_PAGE_ENTRIES 50
 
 /* The owner's notification handler: called synchronously with the message value, the code
- * (wParam) and the value (lParam); its answer is used where the design reads one. */
+ * (wParam) and the value (lParam); some notifications use its answer. */
 typedef intptr_t (*VokDscNotifyHandler)(void* context, unsigned message, uintptr_t wParam,
                                         intptr_t lParam);
 
@@ -109,7 +109,7 @@ VOK_API void VokDscCom_SetApplicationInfo(VokOwner owner, const char* title, int
 VOK_API void VokDscCom_SetNotifyHandler(VokDscNotifyHandler handler, void* context);
 
 /* Tool operations (additions for the command-line programs). Each returns a result code
- * (DSC_OK on success). Messages named by the design are shown where they arise; the
+ * (DSC_OK on success). The messages of the exchange are shown where they arise; the
  * others are left to VokDscCom_ReportResult. */
 
 /* Start checks, connection, the monitor wait and identify. DSC_OK leaves the connection open;

@@ -19,7 +19,7 @@
 
 using Bytes = std::vector<uint8_t>;
 
-// A reply packet as the design frames it, with a right checksum.
+// A reply packet framed by the packet rules, with a right checksum.
 inline Bytes Packet(int type, uint8_t seq, uint8_t code, const Bytes& payload = {}) {
     uint32_t total = DscCom_PacketLength(type);
     Bytes p(total, 0);

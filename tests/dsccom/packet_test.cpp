@@ -191,7 +191,7 @@ TEST_F(Packets, DamagedNoSuchItemIsRetriedNotBelieved) {
     EXPECT_EQ(DscCom_CheckReply(DSC_REPLY_INFO), DSC_ERR_REPLY);
 }
 
-TEST(ResultMessages, TableOfTheDesign) {
+TEST(ResultMessages, EveryCodeWithAMessage) {
     struct {
         int result;
         int message;
