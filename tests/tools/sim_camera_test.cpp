@@ -241,6 +241,27 @@ TEST_F(SimCamera, TiffWithoutItsStillIsConvertedForThumbnailAndSelectorZero) {
     EXPECT_TRUE(std::equal(r.begin() + 4, r.begin() + 4 + 32768, tiff.begin()));
 }
 
+TEST_F(SimCamera, MotionJpegMovieWithoutItsStillGivesItsFirstPicture) {
+    const std::vector<Bytes> frames = {jpeg(96, 64, 1), jpeg(96, 64, 2)};
+    addFile("100", "0001.mov", rt70sim::movieFile(frames, 96, 64, 10));
+    Bytes cut = rt70sim::movieFile(frames, 96, 64, 10);
+    cut.resize(40); // the media atom claims more than the file holds
+    addFile("100", "0002.mov", cut);
+    start();
+    Bytes r = ask(request(22, 0, {100, 0, 1, 0}));
+    ASSERT_EQ(r[3], 29);
+    EXPECT_EQ(r[4], 3);
+    const uint32_t size = rt70sim::getU32(&r[5]);
+    r = ask(request(30, 0, {100, 0, 1, 0, 0, 0, 0}));
+    rt70sim::Picture thumb;
+    ASSERT_TRUE(rt70sim::decodeJpeg(Bytes(r.begin() + 4, r.begin() + 4 + size), 10000, &thumb));
+    EXPECT_EQ(thumb.width, 96);
+    EXPECT_EQ(thumb.height, 64);
+    r = ask(request(22, 0, {100, 0, 2, 0}));
+    EXPECT_EQ(r[3], 1);
+    EXPECT_EQ(r[4], 6);
+}
+
 TEST_F(SimCamera, ThumbnailsAreSmallJpegsOfTheImage) {
     addFile("100", "0001.jpg", jpeg(640, 480, 1));
     addFile("100", "0002.mov", pattern(100, 1));
@@ -260,7 +281,7 @@ TEST_F(SimCamera, ThumbnailsAreSmallJpegsOfTheImage) {
     ASSERT_TRUE(rt70sim::decodeJpeg(Bytes(r.begin() + 4, r.begin() + 4 + size), 10000, &thumb));
     EXPECT_EQ(thumb.width, 160);
     EXPECT_EQ(thumb.height, 120);
-    // A movie without its still has no thumbnail; with it, it has one.
+    // A movie without its still, not Motion-JPEG, has no thumbnail; with it, it has one.
     r = ask(request(22, 0, {100, 0, 2, 0}));
     EXPECT_EQ(r[3], 1);
     EXPECT_EQ(r[4], 6);

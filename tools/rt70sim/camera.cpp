@@ -172,14 +172,52 @@ bool jpegOfTiff(const std::string& path, Bytes* jpeg) {
            encodeJpeg(picture, 85, true, nullptr, jpeg);
 }
 
-/* The JPEG a thumbnail is made from: the image itself, its companion still, or for a
- * TIFF without one a JPEG made from the TIFF. */
+/* The first picture of a Motion-JPEG QuickTime movie: the first JPEG start in its
+ * media data atom (libjpeg stops at that picture's end). */
+bool firstJpegOfMovie(const std::string& path, Bytes* jpeg) {
+    Bytes movie;
+    if (!readWholeFile(path, &movie))
+        return false;
+    size_t at = 0;
+    while (at + 8 <= movie.size()) {
+        uint64_t size = static_cast<uint64_t>(movie[at]) << 24 | movie[at + 1] << 16 |
+                        movie[at + 2] << 8 | movie[at + 3];
+        size_t header = 8;
+        if (size == 1 && at + 16 <= movie.size()) {
+            size = 0;
+            for (int i = 0; i < 8; ++i)
+                size = size << 8 | movie[at + 8 + i];
+            header = 16;
+        } else if (size == 0) {
+            size = movie.size() - at;
+        }
+        if (size < header || size > movie.size() - at)
+            return false;
+        if (std::memcmp(&movie[at + 4], "mdat", 4) == 0) {
+            for (size_t i = at + header; i + 3 <= at + size; ++i) {
+                if (movie[i] == 0xFF && movie[i + 1] == 0xD8 && movie[i + 2] == 0xFF) {
+                    jpeg->assign(movie.begin() + static_cast<long>(i),
+                                 movie.begin() + static_cast<long>(at + size));
+                    return true;
+                }
+            }
+            return false;
+        }
+        at += static_cast<size_t>(size);
+    }
+    return false;
+}
+
+/* The JPEG a thumbnail is made from: the image itself, its companion still, or without
+ * one a JPEG made from a TIFF or the first picture of a Motion-JPEG movie. */
 bool thumbnailSource(const CardImage& image, Bytes* jpeg) {
     if (image.kind == KindJpeg)
         return readWholeFile(image.path, jpeg);
     if (!image.companion.empty())
         return readWholeFile(image.companion, jpeg);
-    return image.kind == KindTiff && jpegOfTiff(image.path, jpeg);
+    if (image.kind == KindTiff)
+        return jpegOfTiff(image.path, jpeg);
+    return image.kind == KindMovie && firstJpegOfMovie(image.path, jpeg);
 }
 
 /* One block of the current source; selector 0 on a TIFF gives its JPEG still. */
