@@ -40,7 +40,7 @@ vok_each=$(best_ms per_file)
 exiftool_ms=$(best_ms exiftool -fast "$work/img")
 exiv2_ms=$(best_ms exiv2 "${files[@]}")
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a / b }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 echo "files: ${#files[@]}"
 echo "vokexif info, one process:        ${vok_one} ms"
 echo "vokexif info, one process a file: ${vok_each} ms"

@@ -4,6 +4,7 @@
 #include "img_test_env.h"
 
 #include <cstring>
+#include <unistd.h>
 
 using namespace imgtest;
 
@@ -164,6 +165,26 @@ TEST_F(ImgHeaderTest, SegmentLengthBelowTwoEndsTheWalk) {
     EXPECT_EQ(GetExifDataFromJpegHeader(&b), nullptr);
     JpegFrameInfo frame;
     EXPECT_EQ(Get_Jpeg_Info(block.data(), uint32_t(block.size()), &frame), 0);
+}
+
+TEST_F(ImgHeaderTest, FactsOfAJpegComeFromItsHeaderOnly) {
+    // A file of 3 GB (sparse) behind a small Exif JPEG: reading the whole file would
+    // take gigabytes of memory; the readers must stop at the start of scan.
+    Bytes jpeg = exif_jpeg(true);
+    std::string path = put("huge.jpg", jpeg);
+    ASSERT_EQ(truncate(path.c_str(), off_t(3) << 30), 0);
+    VokImgBlock* header = GetJpegHeaderFromFile(path.c_str());
+    ASSERT_NE(header, nullptr);
+    EXPECT_LT(header->size, jpeg.size());
+    VokImg_FreeBlock(header);
+    ImageInfo info{};
+    ASSERT_EQ(GetExifData(path.c_str(), &info), 1);
+    EXPECT_EQ(info.width, 64u);
+    EXPECT_STREQ(info.interopIndex, "R98");
+    JpegFrameInfo frame;
+    EXPECT_EQ(Get_Jpeg_HvSamp_Main(path.c_str(), &frame), 1);
+    EXPECT_EQ(VOK_Check_Jpeg_HuffmanTable(path.c_str()), 0);
+    EXPECT_EQ(Get_Normal_Jpeg_Format(path.c_str(), &info), 1);
 }
 
 using ImgExifBlockTest = ImgTest;
