@@ -502,6 +502,12 @@ std::optional<Bytes> handleRequest(Camera& camera, const uint8_t* packet, size_t
     if (status >= 0)
         return statusReply(replySeq, static_cast<uint8_t>(status));
     std::optional<Bytes> reply = execute(camera, packet, length);
+    if (reply && camera.log) {
+        char text[64];
+        std::snprintf(text, sizeof text, "command %u seq %u -> reply %u status %u", code, packet[1],
+                      (*reply)[3], (*reply)[4]);
+        note(camera, text);
+    }
     if (reply)
         spoilReply(fault, *reply);
     return reply;
