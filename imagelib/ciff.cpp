@@ -11,7 +11,8 @@ namespace {
 constexpr uint32_t kTypeImageSpec = 0x1810;
 constexpr uint32_t kRecordSize = 10;
 
-// Width and height from one APP0 segment [start, end) whose heap header begins at heap.
+// Width and height from the CIFF header at ciff; its heap runs from the header length on
+// to end, the end of the APP0 segment.
 int heap_size(const unsigned char* data, uint64_t ciff, uint64_t end, uint32_t* width,
               uint32_t* height) {
     bool be = data[ciff] == 'M';
