@@ -318,3 +318,21 @@ TEST_F(VokexifTest, AgreesWithExiftoolOnTiffsWrittenByImageMagick) {
     ASSERT_GE(head.size(), 2u);
     EXPECT_EQ(head[0], 'M');
 }
+
+TEST_F(VokexifTest, AgreesWithExiftoolOnFilesTaggedByExiv2AndLibtiff) {
+    need({"exiftool", "convert", "exiv2", "tiffcp", "tiffset"});
+    // exiv2 writes a little-endian Exif set with an interoperability directory.
+    sh("convert -size 30x20 gradient:red-blue e.jpg");
+    sh("exiv2 -M'set Exif.Image.Make ExivMake' -M'set Exif.Image.Model ExivModel' "
+       "-M'set Exif.Photo.DateTimeOriginal 2011:01:02 03:04:05' "
+       "-M'set Exif.Image.DateTime 2012:01:02 03:04:05' "
+       "-M'set Exif.Iop.InteroperabilityIndex R98' e.jpg");
+    expect_agrees(dir_ + "/e.jpg", false);
+    EXPECT_EQ(info(dir_ + "/e.jpg")["kind"], "1");
+    // libtiff's own tools: a compressed copy with tags set in place.
+    sh("convert -size 20x10 gradient: g.tif && tiffcp -c lzw g.tif h.tif");
+    sh("tiffset -s 271 TiffsetMake h.tif && tiffset -s 272 TiffsetModel h.tif && "
+       "tiffset -s 306 '2013:01:02 03:04:05' h.tif");
+    expect_agrees(dir_ + "/h.tif", true);
+    EXPECT_EQ(info(dir_ + "/h.tif")["compression"], "5");
+}
