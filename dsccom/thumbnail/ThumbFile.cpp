@@ -196,11 +196,9 @@ int CreateTempFile(std::string* path) {
     const QByteArray templ = QFile::encodeName(folder + "/VOKXXXXXX");
     std::vector<char> name(templ.begin(), templ.end());
     name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd >= 0) {
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0)
         *path = name.data();
-    }
     return fd;
 }
 

@@ -64,19 +64,22 @@ int DisplayDepth(VokOwner owner) {
 
 bool RenderThumbnailPixmap(const char* jpegPath, int areaWidth, int areaHeight, VokOwner owner,
                            const char* caption, QPixmap* pixmap, int* width, int* height) {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    if (gui)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     ThumbBitmap bitmap;
     const bool ok = RenderThumbnail(jpegPath, areaWidth, areaHeight, DisplayDepth(owner), owner,
                                     caption, &bitmap);
     if (ok) {
-        if (pixmap)
+        if (pixmap && gui)
             *pixmap = QPixmap::fromImage(ToQImage(bitmap));
         if (width)
             *width = bitmap.width;
         if (height)
             *height = bitmap.height;
     }
-    QGuiApplication::restoreOverrideCursor();
+    if (gui)
+        QGuiApplication::restoreOverrideCursor();
     return ok;
 }
 

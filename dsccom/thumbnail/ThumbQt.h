@@ -23,7 +23,7 @@ QImage ToQImage(const ThumbBitmap& bitmap);
 int DisplayDepth(VokOwner owner);
 
 /* RenderThumbnail for owner's display, with the wait cursor shown while it works; the pixmap
- * and its size on success. Needs a QGuiApplication. */
+ * and its size on success. Without a QGuiApplication only the size is given. */
 bool RenderThumbnailPixmap(const char* jpegPath, int areaWidth, int areaHeight, VokOwner owner,
                            const char* caption, QPixmap* pixmap, int* width, int* height);
 
