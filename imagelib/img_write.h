@@ -150,7 +150,28 @@ bool space_for(const char* path, uint64_t size);
 int save_camera_file(const char* dst, const Bytes& block, const Bytes& thumb, const Bytes& main,
                      bool withBackup);
 
+// ---- Preview and information dialog ----
+
+enum class PreviewKind { None, Jpeg, Bmp, Avi, QuickTime, Tiff };
+
+// The kind by leading bytes (and, for JPEG, an end marker near the end of the file).
+PreviewKind preview_kind(const char* path);
+
+// Where a width x height picture is drawn in rect: the rectangle less 10 pixels in each
+// direction, aspect kept, centred.
+VokRect preview_target(uint32_t width, uint32_t height, const VokRect& rect);
+
+// The dialog's eight field texts (file name, location, manufacturer, model, created,
+// modified, width, height); false when the file's information cannot be read.
+bool exif_dialog_fields(const char* path, std::string fields[8]);
+
+// The dialog's title, eight labels and button text in the user's language.
+const char* const* exif_dialog_labels();
+
 // ---- Messages ----
+
+// Set by the Qt glue: called before a library box is shown (arrow cursor, owner raised).
+extern void (*g_box_hook)(VokOwner owner);
 
 enum LibraryText {
     kTextCannotOpen = 1,

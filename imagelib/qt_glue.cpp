@@ -1,0 +1,71 @@
+/* The library's ties to a running Qt application: long loops process the pending events
+ * of the application's thread after each row (a quit request seen there ends the loop and
+ * is posted again), and the library's boxes first restore the arrow cursor and raise the
+ * owner window. Without a Qt application both do nothing. */
+#include "img_write.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QThread>
+#include <QWidget>
+
+namespace vokimg {
+namespace {
+
+// Holds back a quit request while the library processes events.
+class QuitWatch : public QObject {
+  public:
+    bool seen = false;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Quit) {
+            seen = true;
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+bool in_application_thread(QCoreApplication** app) {
+    *app = QCoreApplication::instance();
+    return *app && QThread::currentThread() == (*app)->thread();
+}
+
+bool process_pending_events() {
+    QCoreApplication* app = nullptr;
+    if (!in_application_thread(&app))
+        return true;
+    QuitWatch watch;
+    app->installEventFilter(&watch);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    app->removeEventFilter(&watch);
+    if (!watch.seen)
+        return true;
+    QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+    return false;
+}
+
+void prepare_box(VokOwner owner) {
+    QCoreApplication* app = nullptr;
+    if (!in_application_thread(&app) || !qobject_cast<QApplication*>(app))
+        return;
+    if (QApplication::overrideCursor())
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    QWidget* window = static_cast<QWidget*>(owner);
+    if (window && QApplication::allWidgets().contains(window)) {
+        window->raise();
+        window->activateWindow();
+    }
+}
+
+struct Install {
+    Install() {
+        g_row_hook = process_pending_events;
+        g_box_hook = prepare_box;
+    }
+} install;
+
+} // namespace
+} // namespace vokimg
