@@ -96,10 +96,13 @@ TEST_F(BrowseDialogTest, OpensAtTheGivenFolderAndCancelKeepsThePath) {
     char path[VOK_MAX_PATH];
     std::strcpy(path, y.c_str());
     std::string shownTitle, selected, focus;
-    bool okEnabled = false, createEnabled = false;
+    bool okEnabled = false, createEnabled = false, allExpanded = true;
     WhenShown("VOKBROWSE", [&](QDialog* d) {
         shownTitle = d->windowTitle().toStdString();
         selected = SelectedPath(d);
+        auto* tree = d->findChild<QTreeView*>("folderTree");
+        for (QModelIndex up = tree->currentIndex().parent(); up.isValid(); up = up.parent())
+            allExpanded = allExpanded && tree->isExpanded(up);
         okEnabled = d->findChild<QPushButton*>("okButton")->isEnabled();
         createEnabled = d->findChild<QPushButton*>("createFolder")->isEnabled();
         focus = d->focusWidget() ? d->focusWidget()->objectName().toStdString() : std::string();
@@ -109,6 +112,7 @@ TEST_F(BrowseDialogTest, OpensAtTheGivenFolderAndCancelKeepsThePath) {
     EXPECT_EQ(std::string(path), y);
     EXPECT_EQ(shownTitle, "Folder select");
     EXPECT_EQ(selected, y);
+    EXPECT_TRUE(allExpanded) << "every level down to the folder is open";
     EXPECT_TRUE(okEnabled);
     EXPECT_TRUE(createEnabled);
     EXPECT_EQ(focus, "folderTree");
