@@ -118,17 +118,74 @@ static void put_dib_header(unsigned char* p, uint32_t width, uint32_t height, in
     put_le32(p + 32, colors);
 }
 
+/* What the decoder allocated, kept in memory the error path can reach. */
+struct vok_decode_state {
+    unsigned char* block;
+    size_t total;
+};
+
+/* Everything after the codec's creation; an error leaves through the caller's setjmp. */
+static int decode_body(j_decompress_ptr cinfo, const unsigned char* data, size_t size, int colors,
+                       size_t prefix, struct vok_decode_state* st) {
+    uint32_t width, height, stride, paletteBytes, used = 0;
+    unsigned char* bits;
+    int quantise = colors != 0;
+
+    jpeg_mem_src(cinfo, data, (unsigned long)size);
+    jpeg_read_header(cinfo, TRUE);
+    if (quantise) {
+        cinfo->out_color_space = JCS_RGB;
+        cinfo->quantize_colors = TRUE;
+        cinfo->desired_number_of_colors = colors;
+    } else {
+        cinfo->out_color_space = JCS_EXT_BGR;
+    }
+    jpeg_calc_output_dimensions(cinfo);
+    width = cinfo->output_width;
+    height = cinfo->output_height;
+    if (width == 0 || height == 0 || (uint64_t)width * height > VOK_JPEG_MAX_PIXELS)
+        return 0;
+    stride = ((quantise ? width : width * 3u) + 3u) & ~3u;
+    paletteBytes = quantise ? 4u * 256u : 0u;
+    st->total = prefix + DIB_HEADER + paletteBytes + (size_t)stride * height;
+    st->block = calloc(1, st->total + 1);
+    if (!st->block)
+        return 0;
+    jpeg_start_decompress(cinfo);
+    bits = st->block + prefix + DIB_HEADER + paletteBytes;
+    while (cinfo->output_scanline < height) {
+        JSAMPROW row = bits + (size_t)stride * (height - 1u - cinfo->output_scanline);
+        jpeg_read_scanlines(cinfo, &row, 1);
+    }
+    if (quantise) {
+        /* The colour map is complete only once the second pass has run. */
+        unsigned char* palette = st->block + prefix + DIB_HEADER;
+        int i;
+        used = (uint32_t)cinfo->actual_number_of_colors;
+        for (i = 0; i < (int)used; ++i) {
+            palette[4 * i] = cinfo->colormap[2][i];
+            palette[4 * i + 1] = cinfo->colormap[1][i];
+            palette[4 * i + 2] = cinfo->colormap[0][i];
+        }
+    }
+    jpeg_finish_decompress(cinfo);
+    put_dib_header(st->block + prefix, width, height, quantise ? 8 : 24, used, stride * height);
+    if (quantise) {
+        /* Unused palette entries are left out of the block. */
+        memmove(st->block + prefix + DIB_HEADER + 4u * used, bits, (size_t)stride * height);
+        st->total -= 4u * (256u - used);
+    }
+    return 1;
+}
+
 int vok_jpeg_decode_dib(const unsigned char* data, size_t size, int colors, size_t prefix,
                         unsigned char** base, size_t* dibSize) {
     struct jpeg_decompress_struct cinfo;
     struct vok_jpeg_error err;
-    unsigned char* volatile block = NULL;
-    uint32_t width, height, stride, paletteBytes, used = 0;
-    size_t total;
-    unsigned char* bits;
-    int quantise = colors != 0;
+    struct vok_decode_state st = {NULL, 0};
+    int ok;
 
-    if (!data || size == 0 || !base || !dibSize || (quantise && (colors < 2 || colors > 256)))
+    if (!data || size == 0 || !base || !dibSize || (colors != 0 && (colors < 2 || colors > 256)))
         return 0;
     memset(&cinfo, 0, sizeof cinfo);
     last_message[0] = '\0';
@@ -137,63 +194,18 @@ int vok_jpeg_decode_dib(const unsigned char* data, size_t size, int colors, size
     cinfo.err = &err.pub;
     if (setjmp(err.escape)) {
         jpeg_destroy_decompress(&cinfo);
-        free(block);
+        free(st.block);
         return 0;
     }
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, data, (unsigned long)size);
-    jpeg_read_header(&cinfo, TRUE);
-    if (quantise) {
-        cinfo.out_color_space = JCS_RGB;
-        cinfo.quantize_colors = TRUE;
-        cinfo.desired_number_of_colors = colors;
-    } else {
-        cinfo.out_color_space = JCS_EXT_BGR;
-    }
-    jpeg_calc_output_dimensions(&cinfo);
-    width = cinfo.output_width;
-    height = cinfo.output_height;
-    if (width == 0 || height == 0 || (uint64_t)width * height > VOK_JPEG_MAX_PIXELS) {
-        jpeg_destroy_decompress(&cinfo);
-        return 0;
-    }
-    stride = ((quantise ? width : width * 3u) + 3u) & ~3u;
-    paletteBytes = quantise ? 4u * 256u : 0u;
-    total = prefix + DIB_HEADER + paletteBytes + (size_t)stride * height;
-    block = calloc(1, total + 1);
-    if (!block) {
-        jpeg_destroy_decompress(&cinfo);
-        return 0;
-    }
-    jpeg_start_decompress(&cinfo);
-    bits = block + prefix + DIB_HEADER + paletteBytes;
-    while (cinfo.output_scanline < height) {
-        JSAMPROW row = bits + (size_t)stride * (height - 1u - cinfo.output_scanline);
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    if (quantise) {
-        /* The colour map is complete only once the second pass has run. */
-        unsigned char* palette = block + prefix + DIB_HEADER;
-        int n = cinfo.actual_number_of_colors;
-        int i;
-        for (i = 0; i < n; ++i) {
-            palette[4 * i] = cinfo.colormap[2][i];
-            palette[4 * i + 1] = cinfo.colormap[1][i];
-            palette[4 * i + 2] = cinfo.colormap[0][i];
-        }
-        used = (uint32_t)n;
-    }
-    jpeg_finish_decompress(&cinfo);
-    put_dib_header(block + prefix, width, height, quantise ? 8 : 24, used, stride * height);
-    if (quantise) {
-        /* Unused palette entries are left out of the block. */
-        size_t unused = 4u * (256u - used);
-        memmove(block + prefix + DIB_HEADER + 4u * used, bits, (size_t)stride * height);
-        total -= unused;
-    }
+    ok = decode_body(&cinfo, data, size, colors, prefix, &st);
     jpeg_destroy_decompress(&cinfo);
-    *base = block;
-    *dibSize = total - prefix;
+    if (!ok) {
+        free(st.block);
+        return 0;
+    }
+    *base = st.block;
+    *dibSize = st.total - prefix;
     return 1;
 }
 
