@@ -225,14 +225,14 @@ bool bmp_file_bytes(const VokImgBlock* dib, Bytes* out) {
 
 using namespace vokimg;
 
-VOK_EXTERN_C VokImgBlock* VokImg_ReadBmpFile(const char* path) {
+static VokImgBlock* VokImg_ReadBmpFile_body(const char* path) {
     Bytes file;
     if (!read_whole_file(path, &file))
         return nullptr;
     return bmp_from_bytes(file.data(), file.size());
 }
 
-VOK_EXTERN_C int SaveThumbNail(const VokImgBlock* dib, const char* path) {
+static int SaveThumbNail_body(const VokImgBlock* dib, const char* path) {
     Bytes file;
     if (!path || !*path || !bmp_file_bytes(dib, &file))
         return 0;
@@ -251,4 +251,12 @@ VOK_EXTERN_C int GetImageDimension(const VokImgBlock* dib, uint32_t* height, uin
     if (width)
         *width = ok ? v.width : 0;
     return ok ? 1 : 0;
+}
+
+VOK_EXTERN_C VokImgBlock* VokImg_ReadBmpFile(const char* path) {
+    return guarded<VokImgBlock*>(nullptr, [&] { return VokImg_ReadBmpFile_body(path); });
+}
+
+VOK_EXTERN_C int SaveThumbNail(const VokImgBlock* dib, const char* path) {
+    return guarded(0, [&] { return SaveThumbNail_body(dib, path); });
 }

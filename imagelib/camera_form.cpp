@@ -287,14 +287,14 @@ VOK_EXTERN_C int VokImg_IsCameraReady(const char* path) {
     return VOK_Check_Jpeg_HuffmanTable(path) ? 1 : 0;
 }
 
-VOK_EXTERN_C int ChangeFormatToExifAndSave(const char* src, const char* dst,
-                                           const ExifTagEntry* overrides, uint32_t count) {
+static int ChangeFormatToExifAndSave_body(const char* src, const char* dst,
+                                          const ExifTagEntry* overrides, uint32_t count) {
     return convert_file(src, dst, overrides, count, false, 0, 0);
 }
 
-VOK_EXTERN_C int ChangeFormatToExifAndSave_Size(const char* src, const char* dst,
-                                                const ExifTagEntry* overrides, uint32_t count,
-                                                uint32_t maxWidth, uint32_t maxHeight) {
+static int ChangeFormatToExifAndSave_Size_body(const char* src, const char* dst,
+                                               const ExifTagEntry* overrides, uint32_t count,
+                                               uint32_t maxWidth, uint32_t maxHeight) {
     return convert_file(src, dst, overrides, count, true, maxWidth, maxHeight);
 }
 
@@ -309,9 +309,9 @@ VOK_EXTERN_C int ImageFormat_Check(const char* src, const char* dst) {
     return 1;
 }
 
-VOK_EXTERN_C int VokImg_Jpeg_CreateAndSaveFromDIB(const VokImgBlock* dib, const char* path,
-                                                  const ExifTagEntry* overrides, uint32_t count,
-                                                  int smallFile) {
+static int VokImg_Jpeg_CreateAndSaveFromDIB_body(const VokImgBlock* dib, const char* path,
+                                                 const ExifTagEntry* overrides, uint32_t count,
+                                                 int smallFile) {
     DibView view;
     if (!path || !*path || !dib_view(dib, &view)) {
         show_library_error(kTextBitmapFailed);
@@ -350,4 +350,25 @@ VOK_EXTERN_C int VokImg_Jpeg_CreateAndSaveFromDIB(const VokImgBlock* dib, const 
     if (!ok)
         return 0;
     return save_camera_file(path, block, thumb, main, false);
+}
+
+VOK_EXTERN_C int ChangeFormatToExifAndSave(const char* src, const char* dst,
+                                           const ExifTagEntry* overrides, uint32_t count) {
+    return guarded(0, [&] { return ChangeFormatToExifAndSave_body(src, dst, overrides, count); });
+}
+
+VOK_EXTERN_C int ChangeFormatToExifAndSave_Size(const char* src, const char* dst,
+                                                const ExifTagEntry* overrides, uint32_t count,
+                                                uint32_t maxWidth, uint32_t maxHeight) {
+    return guarded(0, [&] {
+        return ChangeFormatToExifAndSave_Size_body(src, dst, overrides, count, maxWidth, maxHeight);
+    });
+}
+
+VOK_EXTERN_C int VokImg_Jpeg_CreateAndSaveFromDIB(const VokImgBlock* dib, const char* path,
+                                                  const ExifTagEntry* overrides, uint32_t count,
+                                                  int smallFile) {
+    return guarded(0, [&] {
+        return VokImg_Jpeg_CreateAndSaveFromDIB_body(dib, path, overrides, count, smallFile);
+    });
 }

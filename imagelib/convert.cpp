@@ -92,14 +92,14 @@ bool read_whole_file(const char* path, Bytes* out, uint64_t limit) {
 
 using namespace vokimg;
 
-VOK_EXTERN_C VokImgBlock* VokImg_Jpeg_ReadDIB(const char* path) {
+static VokImgBlock* VokImg_Jpeg_ReadDIB_body(const char* path) {
     Bytes file;
     if (!read_whole_file(path, &file))
         return nullptr;
     return decode_jpeg(file.data(), file.size(), 0);
 }
 
-VOK_EXTERN_C int jpg2bmp(const char* jpegPath, const char* bmpPath, int colors) {
+static int jpg2bmp_body(const char* jpegPath, const char* bmpPath, int colors) {
     if (!bmpPath || !*bmpPath || colors < 0 || colors == 1 || colors > 256)
         return 0;
     Bytes file;
@@ -118,4 +118,12 @@ VOK_EXTERN_C int jpg2bmp(const char* jpegPath, const char* bmpPath, int colors) 
     if (!ok)
         show_library_error(kTextWriteFailed);
     return ok ? 1 : 0;
+}
+
+VOK_EXTERN_C VokImgBlock* VokImg_Jpeg_ReadDIB(const char* path) {
+    return guarded<VokImgBlock*>(nullptr, [&] { return VokImg_Jpeg_ReadDIB_body(path); });
+}
+
+VOK_EXTERN_C int jpg2bmp(const char* jpegPath, const char* bmpPath, int colors) {
+    return guarded(0, [&] { return jpg2bmp_body(jpegPath, bmpPath, colors); });
 }

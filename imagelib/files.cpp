@@ -102,7 +102,26 @@ std::string temp_folder() {
     return folder;
 }
 
-bool replace_file(const char* path, const unsigned char* data, size_t size) {
+namespace {
+
+// Copies the whole of an open file into another, in pieces.
+bool copy_fd(int from, int to) {
+    unsigned char buffer[1 << 16];
+    for (;;) {
+        ssize_t n = read(from, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (!write_all(to, buffer, size_t(n)))
+            return false;
+    }
+}
+
+// Writes a new file beside path with fill, flushes it, then renames it over path.
+template <class Fill> bool stage_and_rename(const char* path, Fill fill) {
     if (!path || !*path)
         return false;
     std::string target = target_of(path);
@@ -113,13 +132,30 @@ bool replace_file(const char* path, const unsigned char* data, size_t size) {
     struct stat old;
     mode_t mode =
         stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~current_umask());
-    bool ok = write_all(fd, data, size) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    bool ok = fill(fd) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     if (ok)
         ok = rename(stage.c_str(), target.c_str()) == 0;
     if (!ok)
         unlink(stage.c_str());
     return ok;
+}
+
+// Copies the file at from into to (an open file).
+bool copy_path(const char* from, int to) {
+    int fd = open(from, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && copy_fd(fd, to);
+    close(fd);
+    return ok;
+}
+
+} // namespace
+
+bool replace_file(const char* path, const unsigned char* data, size_t size) {
+    return stage_and_rename(path, [&](int fd) { return write_all(fd, data, size); });
 }
 
 bool space_for(const char* path, uint64_t size) {
@@ -183,13 +219,10 @@ VOK_EXTERN_C int Vok_SaveOrgFileData(const char* path, char* backup) {
     struct stat st;
     if (!path || !*path || stat(path, &st) != 0)
         return 1; // nothing to keep
-    Bytes old;
-    if (!read_whole_file(path, &old, UINT64_MAX))
-        return 0;
     if (!GetTmpFile(backup))
         return 0;
     int fd = open(backup, O_WRONLY | O_TRUNC | O_CLOEXEC);
-    bool ok = fd >= 0 && write_all(fd, old.data(), old.size());
+    bool ok = fd >= 0 && copy_path(path, fd);
     if (fd >= 0)
         ok = close(fd) == 0 && ok;
     if (!ok)
@@ -202,9 +235,7 @@ VOK_EXTERN_C int Vok_RestoreKeepFile(char* backup, const char* path, int writeSu
         return 0;
     int ok = 1;
     if (!writeSucceeded && backup[0] && path && *path) {
-        Bytes kept;
-        ok = read_whole_file(backup, &kept, UINT64_MAX) &&
-             replace_file(path, kept.data(), kept.size());
+        ok = stage_and_rename(path, [&](int fd) { return copy_path(backup, fd); });
     }
     DeleteTmpFile(backup);
     return ok;

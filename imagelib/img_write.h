@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -190,6 +191,17 @@ enum LibraryText {
 
 // Shows the text when a host registered an owner and caption; silent otherwise.
 void show_library_error(int number);
+
+// Runs an exported operation's body: memory that cannot be allocated fails it with the
+// given result instead of leaving through the C interface.
+template <class Result, class Body> Result guarded(Result failed, Body body) {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        show_library_error(kTextUnexpected);
+        return failed;
+    }
+}
 
 } // namespace vokimg
 

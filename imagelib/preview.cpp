@@ -195,7 +195,7 @@ VOK_EXTERN_C int GetJpegRect(const char* path, VokRect* first, VokRect* second) 
     return 0;
 }
 
-VOK_EXTERN_C VokImgBlock* VokDIB_Reduce256(const VokImgBlock* dib) {
+static VokImgBlock* VokDIB_Reduce256_body(const VokImgBlock* dib) {
     DibView view;
     if (!dib_view(dib, &view) || view.bits != 24)
         return nullptr;
@@ -278,4 +278,8 @@ VOK_EXTERN_C VokImgBlock* VokDIB_Reduce256(const VokImgBlock* dib) {
             o[x] = entryOf[fine_of(in + 3 * x)];
     }
     return out;
+}
+
+VOK_EXTERN_C VokImgBlock* VokDIB_Reduce256(const VokImgBlock* dib) {
+    return guarded<VokImgBlock*>(nullptr, [&] { return VokDIB_Reduce256_body(dib); });
 }

@@ -146,9 +146,9 @@ bool make_thumbnail(const DibView& view24, uint32_t budget, Bytes* thumb) {
 
 using namespace vokimg;
 
-VOK_EXTERN_C VokImgBlock* CreateAdjustSizeToDSC(const VokImgBlock* dib, uint32_t height,
-                                                uint32_t width, uint32_t maxWidth,
-                                                uint32_t maxHeight) {
+static VokImgBlock* CreateAdjustSizeToDSC_body(const VokImgBlock* dib, uint32_t height,
+                                               uint32_t width, uint32_t maxWidth,
+                                               uint32_t maxHeight) {
     DibView view;
     if (!dib_view(dib, &view) || view.width != width || view.height != height) {
         show_library_error(kTextBitmapFailed);
@@ -185,4 +185,12 @@ VOK_EXTERN_C VokImgBlock* CreateAdjustSizeToDSC(const VokImgBlock* dib, uint32_t
         return nullptr;
     }
     return out;
+}
+
+VOK_EXTERN_C VokImgBlock* CreateAdjustSizeToDSC(const VokImgBlock* dib, uint32_t height,
+                                                uint32_t width, uint32_t maxWidth,
+                                                uint32_t maxHeight) {
+    return guarded<VokImgBlock*>(nullptr, [&] {
+        return CreateAdjustSizeToDSC_body(dib, height, width, maxWidth, maxHeight);
+    });
 }

@@ -7,8 +7,8 @@
 
 using namespace vokimg;
 
-VOK_EXTERN_C int VokImg_Tiff_CreateTiffAndSave(const VokImgBlock* dib, const char* path,
-                                               const ExifTagEntry* overrides, uint32_t count) {
+static int VokImg_Tiff_CreateTiffAndSave_body(const VokImgBlock* dib, const char* path,
+                                              const ExifTagEntry* overrides, uint32_t count) {
     DibView view;
     if (!path || !*path || !dib_view(dib, &view)) {
         show_library_error(kTextBitmapFailed);
@@ -53,4 +53,10 @@ VOK_EXTERN_C int VokImg_Tiff_CreateTiffAndSave(const VokImgBlock* dib, const cha
         return 0;
     }
     return 1;
+}
+
+VOK_EXTERN_C int VokImg_Tiff_CreateTiffAndSave(const VokImgBlock* dib, const char* path,
+                                               const ExifTagEntry* overrides, uint32_t count) {
+    return guarded(0,
+                   [&] { return VokImg_Tiff_CreateTiffAndSave_body(dib, path, overrides, count); });
 }

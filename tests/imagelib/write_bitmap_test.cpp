@@ -254,3 +254,33 @@ TEST_F(WriteTest, TiffFileHoldsTheBitmapsPixelsTopDown) {
     EXPECT_EQ(imgtest::read_file(path).size(), 326u + 33u * 21u * 3u);
     EXPECT_EQ(VokImg_Tiff_CreateTiffAndSave(nullptr, path.c_str(), nullptr, 0), 0);
 }
+
+TEST(ImgWriteCodec, SamplingTextIsParsedByTheLibrary) {
+    int h[3] = {};
+    int v[3] = {};
+    ASSERT_TRUE(vokimg::parse_sampling("2x1,1x1,1x1", h, v));
+    EXPECT_EQ(h[0], 2);
+    EXPECT_EQ(v[0], 1);
+    EXPECT_EQ(h[2], 1);
+    ASSERT_TRUE(vokimg::parse_sampling("2X2,1x1,1x1", h, v));
+    EXPECT_EQ(v[0], 2);
+    EXPECT_FALSE(vokimg::parse_sampling("2x1,1x1", h, v));
+    EXPECT_FALSE(vokimg::parse_sampling("2x1,1x1,1x1,", h, v));
+    EXPECT_FALSE(vokimg::parse_sampling("5x1,1x1,1x1", h, v));
+    EXPECT_FALSE(vokimg::parse_sampling("2x0,1x1,1x1", h, v));
+    EXPECT_FALSE(vokimg::parse_sampling("", h, v));
+    EXPECT_FALSE(vokimg::parse_sampling(nullptr, h, v));
+    // A bitmap compressed with a sampling the text does not allow is refused.
+    Bytes dib = pattern_dib(16, 8);
+    VokImgBlock block = view_of(dib);
+    vokimg::DibView view;
+    ASSERT_TRUE(vokimg::dib_view(&block, &view));
+    Bytes out;
+    EXPECT_FALSE(vokimg::encode_dib(view, 75, "2x1;1x1;1x1", &out));
+    ASSERT_TRUE(vokimg::encode_dib(view, 75, "2x2,1x1,1x1", &out));
+    JpegFrameInfo f{};
+    ASSERT_TRUE(Get_Jpeg_Info(out.data(), uint32_t(out.size()), &f));
+    EXPECT_EQ(f.sampling[0], 2u);
+    EXPECT_EQ(f.sampling[1], 2u);
+    EXPECT_EQ(count_marker(out, 0xE0), 0); // no JFIF segment from the encoder
+}
