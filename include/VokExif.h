@@ -256,14 +256,17 @@ VOK_API int VokImg_IsCameraReady(const char* path);
 
 /* The source JPEG in camera form at dst: Exif block from the template with the overrides
  * (may be null with count 0), a 160 x 120 thumbnail, one DQT, one DHT, no APPn or COM.
- * The source's image data is kept bit for bit when it is sampled 2x1 or 2x2 / 1x1 / 1x1
- * with standard Huffman tables, else recompressed at quality 75 with 2x1 sampling.
+ * The source's image data is kept bit for bit when it is baseline, sampled 2x1 or 2x2 /
+ * 1x1 / 1x1, and its Huffman tables (over all its DHT segments) are the standard ones;
+ * any other decodable JPEG (progressive too) is recompressed at quality 75 with 2x1
+ * sampling. A corrupt source fails before anything is written.
  * VOK_IMG_WRITTEN, VOK_IMG_FAILED, or VOK_IMG_NO_SPACE (dst then unchanged). */
 VOK_API int ChangeFormatToExifAndSave(const char* src, const char* dst,
                                       const ExifTagEntry* overrides, uint32_t count);
 
-/* As above with the image always recompressed after CreateAdjustSizeToDSC with the
- * largest width and height (a zero limit: no scaling, only the rounding up). */
+/* As above with the image always new: decoded, passed through CreateAdjustSizeToDSC
+ * with the largest width and height (0 x 0: no scaling, only the rounding up with black
+ * borders) and compressed at quality 75 with 2x1 sampling. */
 VOK_API int ChangeFormatToExifAndSave_Size(const char* src, const char* dst,
                                            const ExifTagEntry* overrides, uint32_t count,
                                            uint32_t maxWidth, uint32_t maxHeight);
@@ -285,9 +288,11 @@ VOK_API int VokImg_Tiff_CreateTiffAndSave(const VokImgBlock* dib, const char* pa
 
 /* ---- Bitmaps ---- */
 
-/* A new 24-bit bitmap whose width is a multiple of 16 and height a multiple of 8: scaled
- * (bilinear) into maxWidth x maxHeight, or, with a zero limit or a picture that already
- * fits, the picture centred on black. height and width must match the bitmap. */
+/* A new 24-bit bitmap whose width is a multiple of 16 and height a multiple of 8: with
+ * both limits, the picture fitted to maxWidth x maxHeight by its aspect and resampled
+ * (bilinear) to the rounded size; with a zero limit, the picture unscaled and centred on
+ * black. height and width must match the bitmap. Null on failure, or when the host's
+ * quit request ended the resampling. */
 VOK_API VokImgBlock* CreateAdjustSizeToDSC(const VokImgBlock* dib, uint32_t height, uint32_t width,
                                            uint32_t maxWidth, uint32_t maxHeight);
 
