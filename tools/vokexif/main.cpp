@@ -143,7 +143,7 @@ int usage(const char* problem) {
         std::fprintf(stderr, "vokexif: %s\n", problem);
     std::fprintf(stderr, "usage: vokexif COMMAND ARGUMENTS\ncommands:\n");
     for (const Command& c : kCommands)
-        std::fprintf(stderr, "  %-8s %-10s %s\n", c.name, c.arguments, c.summary);
+        std::fprintf(stderr, "  %s %s\n      %s\n", c.name, c.arguments, c.summary);
     return kExitUsage;
 }
 
