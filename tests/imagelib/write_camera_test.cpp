@@ -456,3 +456,49 @@ TEST_F(WriteTest, ReplacingKeepsTheModeAndFollowsLinks) {
     EXPECT_EQ(std::filesystem::status(dst).permissions() & std::filesystem::perms::all,
               std::filesystem::perms(0640));
 }
+
+TEST_F(WriteTest, MutatedInputsNeverReadOutsideTheirBytes) {
+    // Random byte changes and cuts of a small JPEG and BMP through every parser of the
+    // writing side; the sanitizer build turns any stray read into a failure.
+    Bytes jpeg = make_jpeg(48, 32, with(Sampling::S2x1));
+    Bytes bmp = imgtest::make_bmp(7, 5);
+    uint32_t seed = 99;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    for (int round = 0; round < 600; ++round) {
+        Bytes j = jpeg;
+        Bytes b = bmp;
+        for (int k = 0; k < 4; ++k) {
+            j[next() % j.size()] = uint8_t(next());
+            b[next() % b.size()] = uint8_t(next());
+        }
+        if (round % 3 == 0)
+            j.resize(next() % j.size() + 1);
+        if (round % 5 == 0)
+            b.resize(next() % b.size() + 1);
+        Bytes out;
+        vokimg::strip_jpeg(j.data(), j.size(), &out);
+        VokImg_FreeBlock(vokimg::decode_jpeg(j.data(), j.size(), round % 2 ? 0 : 16));
+        VokImgBlock* dib = vokimg::bmp_from_bytes(b.data(), b.size());
+        vokimg::DibView view;
+        if (dib && vokimg::dib_view(dib, &view))
+            VokImg_FreeBlock(vokimg::dib_to_24(view));
+        VokImg_FreeBlock(dib);
+    }
+    SUCCEED();
+}
+
+TEST_F(WriteTest, ConvertingAFileOntoItself) {
+    std::string path = put_work("self.jpg", make_jpeg(320, 240, with(Sampling::S2x1)));
+    Bytes before = imgtest::read_file(path);
+    ASSERT_EQ(ChangeFormatToExifAndSave(path.c_str(), path.c_str(), nullptr, 0), 1);
+    Bytes after = imgtest::read_file(path);
+    EXPECT_EQ(scan_data(after), scan_data(before));
+    EXPECT_TRUE(VokImg_IsCameraReady(path.c_str()));
+    // Once more: the Exif segment is replaced, not added.
+    ASSERT_EQ(ChangeFormatToExifAndSave(path.c_str(), path.c_str(), nullptr, 0), 1);
+    EXPECT_EQ(count_marker(imgtest::read_file(path), 0xE1), 1);
+    EXPECT_EQ(list_folder(work_), (std::set<std::string>{"self.jpg"}));
+}
