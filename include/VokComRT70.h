@@ -132,6 +132,27 @@ VOK_API int VokDscCom_ResultMessage(int result);
 /* Shows the message of a result code, if it has one; returns its number or 0. */
 VOK_API int VokDscCom_ReportResult(int result);
 
+
+/* ---- Download from the camera to the PC ---- */
+
+/* Copies images from the camera into a folder on the PC. Mode 0: the selection dialog opens
+ * and the user picks images and a folder; modes 1 and 2: every image of the camera goes into
+ * the folder kept for the mode ("Path_Image" or "Path_Mail"). Returns 1 when the operation
+ * was started or the owner is busy, 0 when the connection could not be started. */
+VOK_API int32_t VokDscCom_RT70_DSC2PC(int32_t mode);
+/* The highest number among the folder's "DSC?????.???" files (letters in any case; five
+ * characters that are not all digits count 0), 0 when there is none, 99999 when the folder
+ * holds DSC99999.jpg or DSC99999.mov or no file can be created in it. */
+VOK_API int32_t FindLastJpegFile(const char* folder);
+/* With flag nonzero: the full path of the last file written into path (VOK_MAX_PATH bytes;
+ * empty when none was written). */
+VOK_API void VokComUtil_CopyStructData(char* path, int32_t flag);
+/* Full path and bare name (VOK_MAX_PATH bytes each), size in bytes and kind (1 to 4) of the
+ * last file written. Null arguments are skipped. */
+VOK_API void VokComUtil_CopyMailFileData(char* path, char* name, uint32_t* size, int32_t* kind);
+/* The name and ending of a full path into out (VOK_MAX_PATH bytes). */
+VOK_API void VokUtil_GetFileNameFromFullPath(const char* fullPath, char* out);
+
 VOK_END_DECLS
 
 #endif

@@ -70,20 +70,31 @@ VOK_API int DscTransfer_RunPicked(const DscPickedImage* images, int count, void*
 
 /* The picked run into a given folder without any destination dialog (tools and tests); the
  * room check still applies (message 55 and DSC_ERR_REPORTED when there is no room). */
-VOK_API int DscTransfer_RunPickedInto(const DscPickedImage* images, int count,
-                                      const char* folder, void* parent);
+VOK_API int DscTransfer_RunPickedInto(const DscPickedImage* images, int count, const char* folder,
+                                      void* parent);
 
 /* The whole-camera run of modes 1 and 2 with the connection open and total images counted
- * (command 130). Closes nothing. Returns DSC_OK or a result code (already reported). */
+ * (command 130): destination from the settings, files, notifications. Closes nothing.
+ * Returns DSC_OK or a result code (already reported). */
 VOK_API int DscTransfer_RunAll(int mode, int32_t total);
+
+/* The whole-camera run into a given folder (tools): counts the images itself (command 130),
+ * no folder browser (no room: message 55 and DSC_ERR_REPORTED). *written, when not null,
+ * receives the number of files written. */
+VOK_API int DscTransfer_RunAllInto(int mode, const char* folder, int32_t* written);
 
 /* Decisions, exposed for tests. */
 /* Kind and block selector from the information reply's kind byte k; 0 when k is refused. */
 VOK_API int DscTransfer_KindSelector(int mode, int k, uint8_t* kind, uint8_t* selector);
 /* "DSC%05d" and the ending of kind into out (at least 13 bytes). */
 VOK_API void DscTransfer_FileName(int number, int kind, char* out);
-/* Number of files still possible after the last number: room check. */
+/* Room check: count more files fit after the last number (up to 99999). */
 VOK_API int DscTransfer_HasRoom(int count, int last);
+/* The folder exists and a file can be created in it; 0 when it does, else the message
+ * number that says why not. */
+VOK_API int DscTransfer_CheckFolder(const char* folder);
+/* Number of files the last run wrote. */
+VOK_API int32_t DscTransfer_WrittenCount(void);
 
 VOK_END_DECLS
 

@@ -1,0 +1,254 @@
+// Files of the download: DSC numbering of a destination folder (FindLastJpegFile), the paths
+// the owner asks for, and the writer behind every downloaded file. A file is written under a
+// hidden temporary name beside its destination and linked to its DSC name only when whole.
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include "DscFiles.h"
+#include "DscTransfer.h"
+
+namespace {
+
+const int32_t kHighest = 99999;
+const size_t kPiece = 32767;
+
+uint64_t g_bytesWritten = 0; // by this process, for the free-space test hook
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// "DSC" + five characters + "." + three characters, letters in any case.
+bool matchesPattern(const char* name) {
+    return strlen(name) == 12 && strncasecmp(name, "DSC", 3) == 0 && name[8] == '.';
+}
+
+// A file can be created in folder: the check the numbering and the folder choice share.
+bool canCreateIn(const char* folder) {
+    std::string path = DscFiles_Join(folder, ".VOKXXXXXX");
+    int fd = mkostemp(&path[0], O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    close(fd);
+    unlink(path.c_str());
+    return true;
+}
+
+// mkstemp makes the file private; a downloaded image gets the mode any new file would get.
+mode_t fileMode() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+void copyOut(char* out, size_t capacity, const std::string& text) {
+    snprintf(out, capacity, "%s", text.c_str());
+}
+
+} // namespace
+
+std::string DscFiles_Join(const char* folder, const char* name) {
+    std::string path = folder ? folder : "";
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    return path + (name ? name : "");
+}
+
+std::string DscFiles_HomeFolder() {
+    const char* home = getenv("HOME");
+    if (home && *home)
+        return home;
+    struct passwd* pw = getpwuid(getuid());
+    return pw && pw->pw_dir ? pw->pw_dir : "/";
+}
+
+uint64_t DscFiles_FreeBytes(const char* folder) {
+    struct statvfs fs;
+    uint64_t free = UINT64_MAX;
+    if (statvfs(folder, &fs) == 0)
+        free = static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
+    const char* limit = getenv("VOK_TEST_FREE_BYTES");
+    if (limit && *limit) {
+        uint64_t n = strtoull(limit, nullptr, 10);
+        uint64_t left = n > g_bytesWritten ? n - g_bytesWritten : 0;
+        if (left < free)
+            free = left;
+    }
+    return free;
+}
+
+int DscFiles_Begin(DscFileWriter* w, const char* folder) {
+    DscFiles_Abort(w);
+    w->folder = folder ? folder : "";
+    w->tempPath = DscFiles_Join(folder, ".VOK-download-XXXXXX");
+    w->written = 0;
+    w->fd = mkostemp(&w->tempPath[0], O_CLOEXEC);
+    if (w->fd < 0) {
+        int error = errno ? errno : EIO;
+        w->tempPath.clear();
+        return error;
+    }
+    fchmod(w->fd, fileMode());
+    return 0;
+}
+
+int DscFiles_Write(DscFileWriter* w, const uint8_t* data, size_t length) {
+    if (w->fd < 0)
+        return EBADF;
+    while (length > 0) {
+        size_t piece = length < kPiece ? length : kPiece;
+        ssize_t n = write(w->fd, data, piece);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 && errno ? errno : ENOSPC;
+        data += n;
+        length -= static_cast<size_t>(n);
+        w->written += static_cast<uint64_t>(n);
+        g_bytesWritten += static_cast<uint64_t>(n);
+    }
+    return 0;
+}
+
+int DscFiles_Commit(DscFileWriter* w, int32_t* number, int kind, char* name) {
+    if (w->fd < 0)
+        return EBADF;
+    // The data must be on disk before the name says the file is whole.
+    if (fsync(w->fd) != 0 && errno != EINVAL && errno != EROFS)
+        return errno ? errno : EIO;
+    if (close(w->fd) != 0) {
+        w->fd = -1;
+        return errno ? errno : EIO;
+    }
+    w->fd = -1;
+    for (int32_t n = *number; n <= kHighest; ++n) {
+        char bare[16];
+        DscTransfer_FileName(n, kind, bare);
+        std::string target = DscFiles_Join(w->folder.c_str(), bare);
+        int rc = link(w->tempPath.c_str(), target.c_str());
+        if (rc != 0 && errno != EEXIST)
+            rc = renameat2(AT_FDCWD, w->tempPath.c_str(), AT_FDCWD, target.c_str(),
+                           RENAME_NOREPLACE);
+        if (rc != 0 && errno == EINVAL) {
+            // No hard links and no exclusive rename here: claim the name first, then replace
+            // only that empty claim.
+            int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            if (fd >= 0) {
+                close(fd);
+                rc = rename(w->tempPath.c_str(), target.c_str());
+                if (rc != 0)
+                    unlink(target.c_str());
+            }
+        }
+        if (rc == 0) {
+            unlink(w->tempPath.c_str()); // gone already after a rename
+            w->tempPath.clear();
+            *number = n;
+            copyOut(name, 16, bare);
+            return 0;
+        }
+        if (errno != EEXIST)
+            return errno ? errno : EIO;
+    }
+    return EEXIST;
+}
+
+void DscFiles_Abort(DscFileWriter* w) {
+    if (w->fd >= 0)
+        close(w->fd);
+    w->fd = -1;
+    if (!w->tempPath.empty())
+        unlink(w->tempPath.c_str());
+    w->tempPath.clear();
+}
+
+int DscTransfer_HasRoom(int count, int last) {
+    return count >= 0 && last >= 0 && static_cast<int64_t>(count) + last <= kHighest;
+}
+
+void DscTransfer_FileName(int number, int kind, char* out) {
+    const char* ending = kind == 2 ? ".tif" : (kind == 3 || kind == 4) ? ".mov" : ".jpg";
+    snprintf(out, 13, "DSC%05d%s", number < 0 ? 0 : number % 100000, ending);
+}
+
+int DscTransfer_CheckFolder(const char* folder) {
+    if (!folder || !*folder)
+        return VOK_MSG_DRIVE_NOT_READY;
+    DIR* d = opendir(folder);
+    if (!d)
+        return VOK_MSG_DRIVE_NOT_READY;
+    closedir(d);
+    return canCreateIn(folder) ? 0 : VOK_MSG_FOLDER_NOT_COPYABLE;
+}
+
+int32_t FindLastJpegFile(const char* folder) {
+    if (!folder)
+        return kHighest;
+    DIR* d = opendir(folder);
+    if (!d)
+        return kHighest;
+    int32_t highest = 0;
+    bool full = false;
+    while (struct dirent* e = readdir(d)) {
+        const char* n = e->d_name;
+        if (!matchesPattern(n))
+            continue;
+        int32_t value = 0;
+        for (int i = 3; i < 8 && value >= 0; ++i)
+            value = isDigit(n[i]) ? value * 10 + (n[i] - '0') : -1;
+        if (value < 0)
+            value = 0;
+        if (value == kHighest && (strcasecmp(n + 8, ".jpg") == 0 || strcasecmp(n + 8, ".mov") == 0))
+            full = true;
+        if (value > highest)
+            highest = value;
+    }
+    closedir(d);
+    if (full || !canCreateIn(folder))
+        return kHighest;
+    return highest;
+}
+
+void VokComUtil_CopyStructData(char* path, int32_t flag) {
+    if (!path || !flag)
+        return;
+    const DscConnection* c = DscCom_Record();
+    if (!c->destName[0]) {
+        path[0] = 0;
+        return;
+    }
+    copyOut(path, VOK_MAX_PATH, DscFiles_Join(c->destFolder, c->destName));
+}
+
+void VokComUtil_CopyMailFileData(char* path, char* name, uint32_t* size, int32_t* kind) {
+    const DscConnection* c = DscCom_Record();
+    if (path)
+        copyOut(path, VOK_MAX_PATH,
+                c->destName[0] ? DscFiles_Join(c->destFolder, c->destName) : std::string());
+    if (name)
+        copyOut(name, VOK_MAX_PATH, c->destName);
+    if (size)
+        *size = c->fileSize;
+    if (kind)
+        *kind = c->imageKind;
+}
+
+void VokUtil_GetFileNameFromFullPath(const char* fullPath, char* out) {
+    if (!out)
+        return;
+    if (!fullPath) {
+        out[0] = 0;
+        return;
+    }
+    const char* slash = strrchr(fullPath, '/');
+    copyOut(out, VOK_MAX_PATH, slash ? slash + 1 : fullPath);
+}
