@@ -8,15 +8,19 @@
 
 #include "VokComRT70.h"
 #include "VokDscMsg.h"
+#include "cam_get.h"
 
 namespace {
 
 const char kTitle[] = "rt70cam";
 
 int usage() {
-    fprintf(stderr, "usage: rt70cam identify | ls\n"
-                    "  identify  print the camera variant\n"
-                    "  ls        one line per image: folder image kind size\n");
+    fprintf(stderr,
+            "usage: rt70cam identify | ls | get-all | get\n"
+            "  identify  print the camera variant\n"
+            "  ls        one line per image: folder image kind size\n"
+            "%s",
+            kCamGetUsage);
     return 2;
 }
 
@@ -64,6 +68,8 @@ int listImages() {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && (strcmp(argv[1], "get-all") == 0 || strcmp(argv[1], "get") == 0))
+        return CamGet_Main(argc, argv, kTitle);
     if (argc != 2)
         return usage();
     bool identify = strcmp(argv[1], "identify") == 0;
