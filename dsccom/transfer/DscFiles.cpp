@@ -21,7 +21,7 @@ namespace {
 const int32_t kHighest = 99999;
 const size_t kPiece = 32767;
 
-uint64_t g_bytesWritten = 0; // by this process, for the free-space test hook
+uint64_t g_bytesWritten = 0; // by the running run, for the free-space test hook
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -84,6 +84,10 @@ uint64_t DscFiles_FreeBytes(const char* folder) {
             free = left;
     }
     return free;
+}
+
+void DscFiles_StartRun() {
+    g_bytesWritten = 0;
 }
 
 int DscFiles_Begin(DscFileWriter* w, const char* folder) {

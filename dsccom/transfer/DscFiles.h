@@ -13,8 +13,11 @@
 std::string DscFiles_Join(const char* folder, const char* name);
 /* The user's home folder: the stand-in for a folder value that is missing. */
 std::string DscFiles_HomeFolder();
-/* Bytes that may still be written into folder (statvfs, lowered by VOK_TEST_FREE_BYTES). */
+/* Bytes that may still be written into folder: statvfs, lowered for tests by
+ * VOK_TEST_FREE_BYTES (the free bytes at the start of a run, less what the run wrote). */
 uint64_t DscFiles_FreeBytes(const char* folder);
+/* A run starts: the count behind VOK_TEST_FREE_BYTES begins again. */
+void DscFiles_StartRun();
 
 struct DscFileWriter {
     int fd = -1;

@@ -109,7 +109,8 @@ int indexInfo(uint32_t index, int32_t* kind, uint32_t* size) {
     return *size == 0 ? DSC_ERR_SIZE0 : DSC_OK;
 }
 
-// Results after which the exchange has already shown its message.
+// Results after which the exchange has already shown its message (the image block reader
+// shows message 8 itself on its last attempt).
 bool shownByExchange(int result) {
     return result == DSC_ERR_REPORTED || result == DSC_ERR_FRAME || result == 31 || result == 32 ||
            result == DSC_ERR_REPLY || result == DSC_ERR_WRITE || result == DSC_ERR_PIPE ||
@@ -246,8 +247,7 @@ int copyOne(Run* run, const Source& s) {
     c->imageBuffer = nullptr;
     if (result != DSC_OK) {
         DscFiles_Abort(&writer);
-        // The image block reader shows message 8 itself on its last attempt.
-        return result == DSC_ERR_FRAME ? DSC_ERR_REPORTED : result;
+        return shownByExchange(result) ? DSC_ERR_REPORTED : result;
     }
     if (error != 0)
         return writeFailed(&writer, kMsgWriteFailed);
@@ -333,6 +333,7 @@ int runAll(int mode, int32_t total, const char* fixed) {
     if (result != DSC_OK)
         return result;
     DscCom_Notify(WM_DSC_CANCEL, DSC_CANCEL_SET, 0);
+    DscFiles_StartRun();
     Run run = {c, mode, openProgress(c, nullptr), total, 0};
     for (int i = 0; i < total; ++i) {
         prepareFile(&run, i, catalogueText(VOK_MSG_DOWNLOAD_PROGRESS, {i + 1, i + 1, total}));
@@ -357,6 +358,7 @@ int runPicked(const DscPickedImage* images, int count, void* parent) {
     DscConnection* c = DscCom_Record();
     c->mode = 0;
     DscCom_Notify(WM_DSC_CANCEL, DSC_CANCEL_SET, 0);
+    DscFiles_StartRun();
     Run run = {c, 0, openProgress(c, parent), count, 0};
     int result = DSC_OK;
     for (int i = 0; i < count; ++i) {

@@ -1,0 +1,88 @@
+// Helpers of the download tests: destination folders, cards of given file sizes, listings of
+// a folder, and the registry values the runs read.
+#ifndef DSCCOM_TRANSFER_ENV_H
+#define DSCCOM_TRANSFER_ENV_H
+
+#include <dirent.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "VokReged.h"
+
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f) << path;
+    if (!bytes.empty())
+        fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+inline void Touch(const std::string& path) {
+    WriteBytes(path, {});
+}
+
+// Bytes that differ from file to file and from block to block.
+inline std::vector<uint8_t> Pattern(size_t size, unsigned seed) {
+    std::vector<uint8_t> bytes(size);
+    uint32_t x = seed * 2654435761u + 1;
+    for (size_t i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        bytes[i] = static_cast<uint8_t>(x >> 16);
+    }
+    return bytes;
+}
+
+// A card of one folder (100) with files 0001.<ending> ... of the given sizes.
+inline std::string MakeSizedCard(const std::string& dir, const std::vector<size_t>& sizes,
+                                 const char* ending = "jpg") {
+    std::string card = dir + "/card";
+    mkdir(card.c_str(), 0700);
+    mkdir((card + "/100").c_str(), 0700);
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        char name[32];
+        snprintf(name, sizeof name, "/100/%04zu.%s", i + 1, ending);
+        WriteBytes(card + name, Pattern(sizes[i], static_cast<unsigned>(i + 1)));
+    }
+    return card;
+}
+
+inline std::string MakeFolder(const std::string& dir, const char* name) {
+    std::string path = dir + "/" + name;
+    mkdir(path.c_str(), 0700);
+    return path;
+}
+
+// Every name in a folder, hidden ones included, sorted.
+inline std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* d = opendir(folder.c_str());
+    if (!d)
+        return names;
+    while (struct dirent* e = readdir(d)) {
+        std::string n = e->d_name;
+        if (n != "." && n != "..")
+            names.push_back(n);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+inline void SetFolderValue(const char* subkey, const char* name, const std::string& folder) {
+    char key[VOK_MAX_PATH];
+    Union2Strings(key, "software\\Quintaral", "VQL-RT70");
+    ASSERT_TRUE(VokReg_Set_KeyValue(key, subkey, name, VOK_REG_TEXT, folder.c_str()));
+}
+
+inline std::string FolderValue(const char* subkey, const char* name) {
+    char key[VOK_MAX_PATH], value[VOK_MAX_PATH] = {};
+    Union2Strings(key, "software\\Quintaral", "VQL-RT70");
+    VokReg_Query_KeyValue(key, subkey, name, VOK_REG_TEXT, value);
+    return value;
+}
+
+#endif
