@@ -194,8 +194,9 @@ int copyOne(Run* run, const Source& s) {
         DscCom_ShowMessage(VOK_MSG_IMAGE_NOT_SAVED);
         return DSC_ERR_SIZE0;
     }
+    // An ordinary command shows message 14 itself once its attempts ran out.
     if (result != DSC_OK)
-        return shownByExchange(result) ? DSC_ERR_REPORTED : result;
+        return shownByExchange(result) || result == DSC_ERR_NOANSWER ? DSC_ERR_REPORTED : result;
     uint8_t kind = 0, selector = 0;
     uint32_t blockSize = DscCom_BlockSize();
     uint64_t blocks = (static_cast<uint64_t>(size) + blockSize - 1) / blockSize;
