@@ -273,7 +273,7 @@ SelectionDialog::SelectionDialog(DscConnection* c, QWidget* owner)
 
 SelectionDialog::~SelectionDialog() {
     // The owner went away with the dialog still open: the connection still has to end.
-    if (!finished_ && c_->selectDialog == this) {
+    if (!finished_ && c_->selectDialog == static_cast<QDialog*>(this)) {
         c_->selectDialog = nullptr;
         DscCom_CloseConnection();
     }
@@ -305,7 +305,8 @@ bool SelectionDialog::start() {
              area.y() + (area.height() - size.height()) / 3);
     }
     show();
-    DscCom_Notify(WM_DSC_STATUS, DSC_STATUS_MODELESS_OPEN, reinterpret_cast<intptr_t>(this));
+    DscCom_Notify(WM_DSC_STATUS, DSC_STATUS_MODELESS_OPEN,
+                  reinterpret_cast<intptr_t>(static_cast<QDialog*>(this)));
     busy_ = true;
     status_->showText(VOK_MSG_GETTING_INFO, this);
     int empty = 0;
@@ -696,7 +697,7 @@ int DscSel_OpenDialog(DscConnection* c) {
     if (owner && !QApplication::allWidgets().contains(owner))
         owner = nullptr;
     auto* dialog = new SelectionDialog(c, owner);
-    c->selectDialog = dialog;
+    c->selectDialog = static_cast<QDialog*>(dialog); // what tests and owners cast back
     dialog->start();
     return 0;
 }

@@ -8,6 +8,7 @@
 
 #include "VokComRT70.h"
 #include "VokDscMsg.h"
+#include "cam_browse.h"
 #include "cam_get.h"
 
 namespace {
@@ -16,11 +17,11 @@ const char kTitle[] = "rt70cam";
 
 int usage() {
     fprintf(stderr,
-            "usage: rt70cam identify | ls | get-all | get\n"
+            "usage: rt70cam identify | ls | get-all | get | thumb | browse\n"
             "  identify  print the camera variant\n"
             "  ls        one line per image: folder image kind size\n"
-            "%s",
-            kCamGetUsage);
+            "%s%s",
+            kCamGetUsage, kCamBrowseUsage);
     return 2;
 }
 
@@ -70,6 +71,8 @@ int listImages() {
 int main(int argc, char** argv) {
     if (argc >= 2 && (strcmp(argv[1], "get-all") == 0 || strcmp(argv[1], "get") == 0))
         return CamGet_Main(argc, argv, kTitle);
+    if (argc >= 2 && (strcmp(argv[1], "thumb") == 0 || strcmp(argv[1], "browse") == 0))
+        return CamBrowse_Main(argc, argv, kTitle);
     if (argc != 2)
         return usage();
     bool identify = strcmp(argv[1], "identify") == 0;

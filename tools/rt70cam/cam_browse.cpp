@@ -1,0 +1,202 @@
+// rt70cam thumb and browse. thumb fetches one thumbnail the way the selection dialog does
+// and writes it whole under a temporary name first; browse needs a display and is the only
+// command that creates a Qt application.
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "DscEngine.h"
+#include "DscSelection.h"
+#include "VokComRT70.h"
+#include "VokDscMsg.h"
+#include "cam_browse.h"
+
+const char kCamBrowseUsage[] =
+    "  thumb FOLDER:IMAGE FILE write the camera's thumbnail of that image (a JPEG) to FILE\n"
+    "  browse                  open the image selection dialog and transfer picked images\n";
+
+namespace {
+
+int badArguments(const char* why) {
+    fprintf(stderr, "rt70cam: %s\n%s", why, kCamBrowseUsage);
+    return 2;
+}
+
+bool parseImage(const char* text, uint16_t* folder, uint16_t* image) {
+    unsigned long values[2] = {0, 0};
+    const char* p = text;
+    for (int i = 0; i < 2; ++i) {
+        if (*p < '0' || *p > '9')
+            return false;
+        char* end = nullptr;
+        errno = 0;
+        values[i] = strtoul(p, &end, 10);
+        if (errno || values[i] > 0xFFFF || end == p)
+            return false;
+        p = end;
+        if (i == 0 && *p++ != ':')
+            return false;
+    }
+    if (*p)
+        return false;
+    *folder = static_cast<uint16_t>(values[0]);
+    *image = static_cast<uint16_t>(values[1]);
+    return true;
+}
+
+std::vector<char> readAll(const std::string& path, bool* ok) {
+    std::vector<char> bytes;
+    *ok = false;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    *ok = !ferror(f);
+    fclose(f);
+    return bytes;
+}
+
+// Writes bytes as target through a temporary file beside it, so that a failure never leaves
+// a partial thumbnail under the wanted name.
+bool writeWhole(const std::string& target, const std::vector<char>& bytes) {
+    std::string pattern = target + ".partXXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back(0);
+    int fd = mkstemp(name.data());
+    if (fd < 0)
+        return false;
+    size_t done = 0;
+    bool ok = true;
+    while (ok && done < bytes.size()) {
+        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<size_t>(n);
+    }
+    if (close(fd) != 0)
+        ok = false;
+    if (ok && rename(name.data(), target.c_str()) != 0)
+        ok = false;
+    if (!ok)
+        unlink(name.data());
+    return ok;
+}
+
+int thumb(const char* imageText, const char* file, const char* title) {
+    uint16_t folder = 0, image = 0;
+    if (!parseImage(imageText, &folder, &image))
+        return badArguments((std::string("not FOLDER:IMAGE: ") + imageText).c_str());
+    VokDscCom_SetApplicationInfo(nullptr, title, 1, 5, "");
+    int result = VokDscCom_Connect();
+    if (result != DSC_OK) {
+        if (result != 1)
+            VokDscCom_ReportResult(result);
+        return 1;
+    }
+    std::string path;
+    uint8_t kind = 0;
+    result = DscSel_FetchThumbnail(folder, image, &path, &kind);
+    VokDscCom_Disconnect();
+    if (result == DSC_ERR_NOITEM) {
+        fprintf(stderr, "rt70cam: the camera has no thumbnail of %u:%u\n", folder, image);
+        return 1;
+    }
+    if (result != DSC_OK) {
+        VokDscCom_ReportResult(result);
+        return 1;
+    }
+    bool ok = false;
+    std::vector<char> bytes = readAll(path, &ok);
+    unlink(path.c_str());
+    if (!ok || !writeWhole(file, bytes)) {
+        fprintf(stderr, "rt70cam: cannot write %s: %s\n", file, strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
+struct BrowseState {
+    QApplication* app;
+    QLabel* line;
+    bool ended = false;
+};
+
+intptr_t onNotify(void* context, unsigned message, uintptr_t code, intptr_t value) {
+    auto* s = static_cast<BrowseState*>(context);
+    if (message != WM_DSC_STATUS)
+        return 0;
+    if (code == DSC_STATUS_FILE_WRITTEN) {
+        char path[VOK_MAX_PATH] = {};
+        VokComUtil_CopyStructData(path, 1);
+        printf("%s\n", path);
+        fflush(stdout);
+        s->line->setText(QStringLiteral("Written: %1").arg(QString::fromUtf8(path)));
+    } else if (code == DSC_STATUS_CONNECTION && value == 0) {
+        // The selection dialog has ended the connection: so ends browse.
+        s->ended = true;
+        s->app->quit();
+    }
+    return 0;
+}
+
+int browse(int argc, char** argv, const char* title) {
+    QApplication app(argc, argv);
+    QWidget owner;
+    owner.setObjectName(QStringLiteral("rt70cam"));
+    owner.setWindowTitle(QStringLiteral("rt70cam"));
+    auto* layout = new QVBoxLayout(&owner);
+    auto* heading = new QLabel(QStringLiteral("Pick images in the Image Preview dialog and press "
+                                              "Transfer; Exit ends rt70cam."),
+                               &owner);
+    heading->setWordWrap(true);
+    auto* line = new QLabel(QStringLiteral("Connecting to the camera..."), &owner);
+    line->setObjectName(QStringLiteral("lastFile"));
+    layout->addWidget(heading);
+    layout->addWidget(line);
+    owner.resize(360, 90);
+    owner.move(16, 16);
+    owner.show();
+
+    BrowseState state = {&app, line};
+    VokDscCom_SetNotifyHandler(onNotify, &state);
+    VokDscCom_SetApplicationInfo(&owner, title, 1, 5, "");
+    int32_t started = VokDscCom_RT70_DSC2PC(0);
+    bool open = DscCom_Record()->selectDialog != nullptr;
+    int status = 0;
+    if (!started)
+        status = 1;
+    else if (open && !state.ended) {
+        line->setText(QStringLiteral("Connected."));
+        app.exec();
+    }
+    VokDscCom_SetNotifyHandler(nullptr, nullptr);
+    return status;
+}
+
+} // namespace
+
+int CamBrowse_Main(int argc, char** argv, const char* title) {
+    if (strcmp(argv[1], "thumb") == 0) {
+        if (argc != 4)
+            return badArguments("thumb takes FOLDER:IMAGE and a file");
+        return thumb(argv[2], argv[3], title);
+    }
+    if (argc != 2)
+        return badArguments("browse takes no arguments");
+    return browse(argc, argv, title);
+}
