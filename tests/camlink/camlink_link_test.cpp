@@ -2,6 +2,7 @@
  * open results and last errors, control requests, pipe frames and handle checks. */
 #include "VokUsb01.h"
 #include "fake_camera.h"
+#include "vok_test_env.h"
 
 #include <gtest/gtest.h>
 
@@ -15,26 +16,30 @@ namespace {
 class CamlinkSim : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/camlinkXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        setenv("HOME", dir_.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+        temp_ = std::make_unique<voktest::TempDir>("camlink");
+        dir_ = temp_->path();
+        ASSERT_FALSE(dir_.empty());
+        home_ = std::make_unique<voktest::ScopedHome>(dir_, voktest::HomeLayout{});
         socket_ = dir_ + "/cam.sock";
-        setenv(VOKUSB_ENV_SIM, socket_.c_str(), 1);
-        unsetenv("VOKUSB_TIMEOUT_MS");
+        sim_ = std::make_unique<voktest::ScopedEnv>(VOKUSB_ENV_SIM, socket_);
+        timeout_ = std::make_unique<voktest::ScopedEnv>("VOKUSB_TIMEOUT_MS", nullptr);
     }
     void TearDown() override {
         camera_.reset();
-        unsetenv(VOKUSB_ENV_SIM);
-        std::string cmd = "rm -rf '" + dir_ + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        timeout_.reset();
+        sim_.reset();
+        home_.reset();
+        temp_.reset();
     }
     void startCamera() { camera_ = std::make_unique<FakeCamera>(socket_); }
 
     std::string dir_, socket_;
     std::unique_ptr<FakeCamera> camera_;
+
+  private:
+    std::unique_ptr<voktest::TempDir> temp_;
+    std::unique_ptr<voktest::ScopedHome> home_;
+    std::unique_ptr<voktest::ScopedEnv> sim_, timeout_;
 };
 
 TEST_F(CamlinkSim, NoSocketGivesTheDesignedLastErrors) {

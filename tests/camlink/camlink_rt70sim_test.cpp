@@ -2,24 +2,19 @@
  * last errors, the host's open-per-transfer exchange, read preparation and peek, the
  * button from outside, refused opens, and a clean stop on SIGTERM. */
 #include "VokUsb01.h"
+#include "vok_test_env.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
 #include <optional>
-#include <spawn.h>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -46,22 +41,20 @@ bool exists(const std::string& path) {
 }
 
 Bytes readFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    const std::string bytes = voktest::ReadFile(path);
+    return Bytes(bytes.begin(), bytes.end());
 }
 
 class CamlinkRt70sim : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/camsimXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        setenv("HOME", dir_.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+        temp_ = std::make_unique<voktest::TempDir>("camsim");
+        dir_ = temp_->path();
+        ASSERT_FALSE(dir_.empty());
+        home_ = std::make_unique<voktest::ScopedHome>(dir_, voktest::HomeLayout{});
         socket_ = dir_ + "/cam.sock";
         card_ = dir_ + "/card";
-        setenv(VOKUSB_ENV_SIM, socket_.c_str(), 1);
+        simVar_ = std::make_unique<voktest::ScopedEnv>(VOKUSB_ENV_SIM, socket_);
         const char* bin = std::getenv("VOK_TEST_BIN");
         ASSERT_NE(bin, nullptr);
         sim_ = std::string(bin) + "/rt70sim";
@@ -69,30 +62,13 @@ class CamlinkRt70sim : public ::testing::Test {
     }
     void TearDown() override {
         stop();
-        unsetenv(VOKUSB_ENV_SIM);
-        const std::string cmd = "rm -rf '" + dir_ + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        simVar_.reset();
+        home_.reset();
+        temp_.reset();
     }
 
-    pid_t spawn(const std::vector<std::string>& args) {
-        std::vector<char*> argv;
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        pid_t pid = -1;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        return pid;
-    }
-    int run(const std::vector<std::string>& args) {
-        const pid_t pid = spawn(args);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    pid_t spawn(const std::vector<std::string>& args) { return voktest::SpawnQuiet(args); }
+    int run(const std::vector<std::string>& args) { return voktest::RunQuiet(args); }
     void start(std::vector<std::string> extra = {}) {
         std::vector<std::string> args = {sim_, "--socket", socket_, "--card", card_};
         args.insert(args.end(), extra.begin(), extra.end());
@@ -106,10 +82,9 @@ class CamlinkRt70sim : public ::testing::Test {
         if (pid_ <= 0)
             return -1;
         kill(pid_, SIGTERM);
-        int status = 0;
-        waitpid(pid_, &status, 0);
+        const int code = voktest::WaitExit(pid_);
         pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return code;
     }
 
     // The host's exchange, one open per transfer.
@@ -172,6 +147,11 @@ class CamlinkRt70sim : public ::testing::Test {
 
     std::string dir_, socket_, card_, sim_;
     pid_t pid_ = -1;
+
+  private:
+    std::unique_ptr<voktest::TempDir> temp_;
+    std::unique_ptr<voktest::ScopedHome> home_;
+    std::unique_ptr<voktest::ScopedEnv> simVar_;
 };
 
 TEST_F(CamlinkRt70sim, NoCameraRunningGivesTheDesignedErrors) {

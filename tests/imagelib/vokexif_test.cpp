@@ -4,63 +4,22 @@
 #include "VokExif.h"
 #include "img_test_env.h"
 
-#include <cstdio>
 #include <map>
 #include <sstream>
-#include <sys/wait.h>
 #include <vector>
 
 using namespace imgtest;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        if (c == '\'')
-            q += "'\\''";
-        else
-            q += c;
-    }
-    return q + "'";
-}
-
-std::string slurp(const std::string& path) {
-    Bytes b = read_file(path);
-    return std::string(b.begin(), b.end());
-}
-
-Outcome shell(const std::string& command, const std::string& scratch) {
-    Outcome r;
-    std::string errPath = scratch + "/stderr.txt";
-    std::string full = command + " 2>" + quote(errPath);
-    FILE* pipe = popen(full.c_str(), "r");
-    if (!pipe)
-        return r;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        r.out.append(buffer, n);
-    int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = slurp(errPath);
-    return r;
-}
-
-bool have(const char* tool) {
-    std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
+using Outcome = voktest::ProgramRun;
+using voktest::HaveTool;
+using voktest::RunShell;
+using voktest::ShellQuote;
 
 std::string vokexif() {
     const char* bin = std::getenv("VOK_TEST_BIN");
-    return quote(std::string(bin ? bin : ".") + "/vokexif");
+    return ShellQuote(std::string(bin ? bin : ".") + "/vokexif");
 }
 
 // "name: value" lines in order.
@@ -90,18 +49,18 @@ std::string rtrim(std::string s) {
 
 class VokexifTest : public ImgTest {
   protected:
-    Outcome tool(const std::string& args) { return shell(vokexif() + " " + args, dir_); }
+    Outcome tool(const std::string& args) { return RunShell(vokexif() + " " + args, dir_); }
     std::map<std::string, std::string> info(const std::string& path) {
-        Outcome r = tool("info " + quote(path));
+        Outcome r = tool("info " + ShellQuote(path));
         EXPECT_EQ(r.status, 0) << r.err;
         return as_map(fields(r.out));
     }
     std::map<std::string, std::string> exiftool(const std::string& path) {
-        Outcome r = shell("exiftool -n -S -f -Make -Model -ExifVersion -InteropIndex "
-                          "-DateTimeOriginal -ModifyDate -ExifImageWidth -ExifImageHeight "
-                          "-ImageWidth -ImageHeight -FileModifyDate " +
-                              quote(path),
-                          dir_);
+        Outcome r = RunShell("exiftool -n -S -f -Make -Model -ExifVersion -InteropIndex "
+                             "-DateTimeOriginal -ModifyDate -ExifImageWidth -ExifImageHeight "
+                             "-ImageWidth -ImageHeight -FileModifyDate " +
+                                 ShellQuote(path),
+                             dir_);
         EXPECT_EQ(r.status, 0) << r.err;
         std::map<std::string, std::string> m = as_map(fields(r.out));
         for (auto& [k, v] : m) {
@@ -142,12 +101,12 @@ class VokexifTest : public ImgTest {
     }
     void need(std::initializer_list<const char*> tools) {
         for (const char* t : tools) {
-            if (!have(t))
+            if (!HaveTool(t))
                 GTEST_SKIP() << t << " is not installed";
         }
     }
     void sh(const std::string& command) {
-        Outcome r = shell("cd " + quote(dir_) + " && " + command, dir_);
+        Outcome r = RunShell("cd " + ShellQuote(dir_) + " && " + command, dir_);
         ASSERT_EQ(r.status, 0) << command << "\n" << r.err;
     }
 };
@@ -167,7 +126,7 @@ Bytes camera_file(bool be, bool thumbnail) {
 
 TEST_F(VokexifTest, InfoPrintsTheRecordInOrder) {
     std::string path = put("cam.jpg", camera_file(true, true));
-    Outcome r = tool("info " + quote(path));
+    Outcome r = tool("info " + ShellQuote(path));
     ASSERT_EQ(r.status, 0) << r.err;
     auto list = fields(r.out);
     const char* names[] = {
@@ -192,32 +151,32 @@ TEST_F(VokexifTest, InfoPrintsTheRecordInOrder) {
 
 TEST_F(VokexifTest, OtherCommands) {
     std::string path = put("cam.jpg", camera_file(false, false));
-    Outcome r = tool("kind " + quote(path));
+    Outcome r = tool("kind " + ShellQuote(path));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "1\n");
-    r = tool("frame " + quote(path));
+    r = tool("frame " + ShellQuote(path));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "width: 64\nheight: 48\ncomponents: 3\nsampling: 2 1 1 1 1 1 0 0\n");
-    r = tool("huffman " + quote(path));
+    r = tool("huffman " + ShellQuote(path));
     EXPECT_EQ(r.out, "other\n");
     std::string merged = put("one.jpg", merge_dht(make_jpeg(16, 16)));
-    r = tool("huffman " + quote(merged));
+    r = tool("huffman " + ShellQuote(merged));
     EXPECT_EQ(r.out, "standard\n");
-    r = tool("date " + quote(path) + " 0");
+    r = tool("date " + ShellQuote(path) + " 0");
     EXPECT_EQ(r.out, "DEC.31.1999 23:59:59\n");
-    r = tool("date " + quote(path) + " 1");
+    r = tool("date " + ShellQuote(path) + " 1");
     EXPECT_EQ(r.out, "31 DEC.,1999 23:59:59\n");
-    r = tool("date " + quote(path) + " 3");
+    r = tool("date " + ShellQuote(path) + " 3");
     EXPECT_EQ(r.out, "1999:12:31 23:59:59\n");
-    r = tool("kind " + quote(dir_ + "/none.jpg"));
+    r = tool("kind " + ShellQuote(dir_ + "/none.jpg"));
     EXPECT_EQ(r.out, "0\n");
 }
 
 TEST_F(VokexifTest, FailuresAndUsageErrors) {
-    Outcome r = tool("info " + quote(dir_ + "/none.jpg"));
+    Outcome r = tool("info " + ShellQuote(dir_ + "/none.jpg"));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot read"), std::string::npos);
-    r = tool("frame " + quote(put("b.bmp", make_bmp(2, 2))));
+    r = tool("frame " + ShellQuote(put("b.bmp", make_bmp(2, 2))));
     EXPECT_EQ(r.status, 1);
     r = tool("");
     EXPECT_EQ(r.status, 2);
@@ -242,7 +201,7 @@ TEST_F(VokexifTest, FailuresAndUsageErrors) {
 TEST_F(VokexifTest, InfoOverSeveralFiles) {
     std::string a = put("a.jpg", camera_file(false, false));
     std::string b = put("b.bmp", make_bmp(5, 4));
-    Outcome r = tool("info " + quote(a) + " " + quote(b));
+    Outcome r = tool("info " + ShellQuote(a) + " " + ShellQuote(b));
     EXPECT_EQ(r.status, 0);
     auto list = fields(r.out);
     ASSERT_EQ(list.size(), 2u * 18u);

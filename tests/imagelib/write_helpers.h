@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <set>
 #include <string>
-#include <sys/wait.h>
 #include <utility>
 #include <vector>
 
@@ -153,42 +152,10 @@ inline Bytes thumbnail_of(const Bytes& jpeg) {
     return Bytes(a.begin() + 10 + offset, a.begin() + 10 + offset + length);
 }
 
-inline bool have_tool(const char* tool) {
-    std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
-
-inline std::string shell_quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs a shell command with its standard error kept apart.
-inline ToolRun run(const std::string& command, const std::string& scratch) {
-    ToolRun r;
-    std::string errPath = scratch + "/.stderr";
-    FILE* pipe = popen((command + " 2>" + shell_quote(errPath)).c_str(), "r");
-    if (!pipe)
-        return r;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        r.out.append(buffer, n);
-    int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    Bytes err = imgtest::read_file(errPath);
-    r.err.assign(err.begin(), err.end());
-    std::remove(errPath.c_str());
-    return r;
-}
+using voktest::HaveTool;
+using voktest::ProgramRun;
+using voktest::RunShell;
+using voktest::ShellQuote;
 
 inline std::set<std::string> list_folder(const std::string& folder) {
     std::set<std::string> names;
@@ -209,17 +176,16 @@ class WriteTest : public ImgTest {
         work_ = dir_ + "/work";
         std::filesystem::create_directories(tmp_);
         std::filesystem::create_directories(work_);
-        setenv("TMPDIR", tmp_.c_str(), 1);
-        unsetenv("VOK_IMG_FREE_BYTES");
-        unsetenv("VOK_MSG_LOG");
-        unsetenv("VOK_MSG_ANSWER");
+        for (auto [name, value] : {std::pair<const char*, const char*>{"TMPDIR", tmp_.c_str()},
+                                   {"VOK_IMG_FREE_BYTES", nullptr},
+                                   {"VOK_MSG_LOG", nullptr},
+                                   {"VOK_MSG_ANSWER", nullptr}})
+            vars_.push_back(std::make_unique<voktest::ScopedEnv>(name, value));
         KeepTargetApplicationHandle(nullptr, nullptr);
     }
     void TearDown() override {
         KeepTargetApplicationHandle(nullptr, nullptr);
-        unsetenv("VOK_IMG_FREE_BYTES");
-        unsetenv("VOK_MSG_LOG");
-        unsetenv("VOK_MSG_ANSWER");
+        vars_.clear();
         ImgTest::TearDown();
     }
     std::string in_work(const std::string& name) const { return work_ + "/" + name; }
@@ -230,6 +196,9 @@ class WriteTest : public ImgTest {
     }
     std::string tmp_;
     std::string work_;
+
+  private:
+    std::vector<std::unique_ptr<voktest::ScopedEnv>> vars_;
 };
 
 #endif

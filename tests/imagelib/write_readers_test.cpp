@@ -19,7 +19,8 @@ std::string vokexif() {
 // exiftool's "-s -s -s"-free tag list as name -> value.
 std::map<std::string, std::string> exif_tags(const std::string& path, const std::string& scratch,
                                              std::string* warnings) {
-    ToolRun r = run("exiftool -a -G1 -s -n -all -validate -warning " + shell_quote(path), scratch);
+    ProgramRun r =
+        RunShell("exiftool -a -G1 -s -n -all -validate -warning " + ShellQuote(path), scratch);
     std::map<std::string, std::string> tags;
     std::istringstream lines(r.out);
     std::string line;
@@ -51,15 +52,15 @@ imgtest::JpegOptions sampled(imgtest::Sampling s) {
 } // namespace
 
 TEST_F(WriteTest, ExiftoolAndExiv2ReadTheCameraFormWithoutWarnings) {
-    if (!have_tool("exiftool") || !have_tool("exiv2"))
+    if (!HaveTool("exiftool") || !HaveTool("exiv2"))
         GTEST_SKIP() << "exiftool or exiv2 is not installed";
     std::string src = put_work("src.jpg", make_jpeg(640, 480, sampled(imgtest::Sampling::S1x1)));
     std::string dst = in_work("camera.jpg");
-    ToolRun conv =
-        run(vokexif() + " to-camera " + shell_quote(src) + " " + shell_quote(dst) + " --model RT70",
-            dir_);
+    ProgramRun conv = RunShell(vokexif() + " to-camera " + ShellQuote(src) + " " + ShellQuote(dst) +
+                                   " --model RT70",
+                               dir_);
     ASSERT_EQ(conv.status, 0) << conv.err;
-    ToolRun ready = run(vokexif() + " camera-ready " + shell_quote(dst), dir_);
+    ProgramRun ready = RunShell(vokexif() + " camera-ready " + ShellQuote(dst), dir_);
     EXPECT_EQ(ready.out, "yes\n");
 
     std::string warnings;
@@ -81,25 +82,25 @@ TEST_F(WriteTest, ExiftoolAndExiv2ReadTheCameraFormWithoutWarnings) {
     Bytes thumb = thumbnail_of(imgtest::read_file(dst));
     EXPECT_EQ(tags["[IFD1] ThumbnailLength"], std::to_string(thumb.size()));
 
-    ToolRun note = run("exiv2 -q -K Exif.Photo.MakerNote -Pv " + shell_quote(dst), dir_);
+    ProgramRun note = RunShell("exiv2 -q -K Exif.Photo.MakerNote -Pv " + ShellQuote(dst), dir_);
     EXPECT_EQ(note.out, "86 79 75 68 0 0\n");
-    ToolRun all = run("exiv2 -pa " + shell_quote(dst), dir_);
+    ProgramRun all = RunShell("exiv2 -pa " + ShellQuote(dst), dir_);
     EXPECT_EQ(all.status, 0);
     EXPECT_EQ(all.err, "");
     EXPECT_NE(all.out.find("Exif.Iop.InteroperabilityIndex"), std::string::npos);
-    ToolRun thumbs = run("exiv2 -pp " + shell_quote(dst), dir_);
+    ProgramRun thumbs = RunShell("exiv2 -pp " + ShellQuote(dst), dir_);
     EXPECT_NE(thumbs.out.find("160x120"), std::string::npos) << thumbs.out;
     EXPECT_EQ(thumbs.err, "");
 
     // Other maker-note bytes (a TIFF upload uses 6 and 0): exiftool only notes, as a minor
     // point, that it does not know the maker note.
     std::string tiffStill = in_work("still.jpg");
-    ASSERT_EQ(run(vokexif() + " to-camera " + shell_quote(src) + " " + shell_quote(tiffStill) +
-                      " --model RT70 --maker-note 6,0",
-                  dir_)
+    ASSERT_EQ(RunShell(vokexif() + " to-camera " + ShellQuote(src) + " " + ShellQuote(tiffStill) +
+                           " --model RT70 --maker-note 6,0",
+                       dir_)
                   .status,
               0);
-    note = run("exiv2 -q -K Exif.Photo.MakerNote -Pv " + shell_quote(tiffStill), dir_);
+    note = RunShell("exiv2 -q -K Exif.Photo.MakerNote -Pv " + ShellQuote(tiffStill), dir_);
     EXPECT_EQ(note.out, "86 79 75 68 6 0\n");
     EXPECT_EQ(exif_tags(tiffStill, dir_, nullptr)["[ExifTool] Validate"], "0 1 1");
 
@@ -113,45 +114,47 @@ TEST_F(WriteTest, ExiftoolAndExiv2ReadTheCameraFormWithoutWarnings) {
 }
 
 TEST_F(WriteTest, ImageMagickSeesSizeAndSampling) {
-    if (!have_tool("identify"))
+    if (!HaveTool("identify"))
         GTEST_SKIP() << "ImageMagick is not installed";
     std::string src = put_work("src.jpg", make_jpeg(480, 640, sampled(imgtest::Sampling::S2x2)));
     std::string dst = in_work("mail.jpg");
-    ToolRun conv = run(vokexif() + " to-camera " + shell_quote(src) + " " + shell_quote(dst) +
-                           " --max 320x240",
-                       dir_);
+    ProgramRun conv = RunShell(vokexif() + " to-camera " + ShellQuote(src) + " " + ShellQuote(dst) +
+                                   " --max 320x240",
+                               dir_);
     ASSERT_EQ(conv.status, 0) << conv.err;
-    ToolRun id = run("identify -format '%w %h %[jpeg:sampling-factor]' " + shell_quote(dst), dir_);
+    ProgramRun id =
+        RunShell("identify -format '%w %h %[jpeg:sampling-factor]' " + ShellQuote(dst), dir_);
     EXPECT_EQ(id.out, "192 240 2x1,1x1,1x1");
     EXPECT_EQ(id.err, "");
     // The thumbnail on its own.
     std::string thumb = put_work("thumb.jpg", thumbnail_of(imgtest::read_file(dst)));
-    ToolRun tid =
-        run("identify -format '%w %h %[jpeg:sampling-factor]' " + shell_quote(thumb), dir_);
+    ProgramRun tid =
+        RunShell("identify -format '%w %h %[jpeg:sampling-factor]' " + ShellQuote(thumb), dir_);
     EXPECT_EQ(tid.out, "160 120 2x1,1x1,1x1");
 }
 
 TEST_F(WriteTest, TiffToolsReadTheTiffWithTheSourcesPixels) {
-    if (!have_tool("tiffinfo") || !have_tool("tiffdump") || !have_tool("compare"))
+    if (!HaveTool("tiffinfo") || !HaveTool("tiffdump") || !HaveTool("compare"))
         GTEST_SKIP() << "libtiff tools or ImageMagick are not installed";
     Bytes dib = pattern_dib(97, 61);
     VokImgBlock block = view_of(dib);
     std::string bmp = in_work("src.bmp");
     ASSERT_EQ(SaveThumbNail(&block, bmp.c_str()), 1);
     std::string tif = in_work("out.tif");
-    ToolRun conv = run(vokexif() + " to-tiff " + shell_quote(bmp) + " " + shell_quote(tif), dir_);
+    ProgramRun conv =
+        RunShell(vokexif() + " to-tiff " + ShellQuote(bmp) + " " + ShellQuote(tif), dir_);
     ASSERT_EQ(conv.status, 0) << conv.err;
-    ToolRun info = run("tiffinfo " + shell_quote(tif), dir_);
+    ProgramRun info = RunShell("tiffinfo " + ShellQuote(tif), dir_);
     EXPECT_EQ(info.status, 0);
     EXPECT_EQ(info.err, "");
     EXPECT_NE(info.out.find("Image Width: 97 Image Length: 61"), std::string::npos) << info.out;
     EXPECT_NE(info.out.find("Photometric Interpretation: RGB color"), std::string::npos);
     EXPECT_NE(info.out.find("Rows/Strip: 61"), std::string::npos);
-    ToolRun dump = run("tiffdump " + shell_quote(tif), dir_);
+    ProgramRun dump = RunShell("tiffdump " + ShellQuote(tif), dir_);
     EXPECT_NE(dump.out.find("StripOffsets (273) LONG (4) 1<330>"), std::string::npos) << dump.out;
     EXPECT_NE(dump.out.find("StripByteCounts (279) LONG (4) 1<17751>"), std::string::npos);
-    ToolRun same =
-        run("compare -metric AE " + shell_quote(bmp) + " " + shell_quote(tif) + " null:", dir_);
+    ProgramRun same =
+        RunShell("compare -metric AE " + ShellQuote(bmp) + " " + ShellQuote(tif) + " null:", dir_);
     EXPECT_EQ(same.status, 0);
     EXPECT_EQ(same.err, "0");
 
@@ -160,74 +163,81 @@ TEST_F(WriteTest, TiffToolsReadTheTiffWithTheSourcesPixels) {
     std::string tif2 = in_work("jpeg.tif");
     std::string bmp2 = in_work("jpeg.bmp");
     ASSERT_EQ(
-        run(vokexif() + " to-tiff " + shell_quote(jpg) + " " + shell_quote(tif2), dir_).status, 0);
+        RunShell(vokexif() + " to-tiff " + ShellQuote(jpg) + " " + ShellQuote(tif2), dir_).status,
+        0);
     ASSERT_EQ(
-        run(vokexif() + " jpg2bmp " + shell_quote(jpg) + " " + shell_quote(bmp2), dir_).status, 0);
-    ToolRun same2 =
-        run("compare -metric AE " + shell_quote(bmp2) + " " + shell_quote(tif2) + " null:", dir_);
+        RunShell(vokexif() + " jpg2bmp " + ShellQuote(jpg) + " " + ShellQuote(bmp2), dir_).status,
+        0);
+    ProgramRun same2 = RunShell(
+        "compare -metric AE " + ShellQuote(bmp2) + " " + ShellQuote(tif2) + " null:", dir_);
     EXPECT_EQ(same2.err, "0");
 }
 
 TEST_F(WriteTest, VokexifWritingCommands) {
     std::string src = put_work("src.jpg", make_jpeg(320, 240));
     std::string out = in_work("out.jpg");
-    EXPECT_EQ(run(vokexif() + " camera-ready " + shell_quote(src), dir_).out, "no\n");
+    EXPECT_EQ(RunShell(vokexif() + " camera-ready " + ShellQuote(src), dir_).out, "no\n");
     EXPECT_EQ(
-        run(vokexif() + " to-camera " + shell_quote(src) + " " + shell_quote(out), dir_).status, 0);
-    EXPECT_EQ(run(vokexif() + " camera-ready " + shell_quote(out), dir_).out, "yes\n");
+        RunShell(vokexif() + " to-camera " + ShellQuote(src) + " " + ShellQuote(out), dir_).status,
+        0);
+    EXPECT_EQ(RunShell(vokexif() + " camera-ready " + ShellQuote(out), dir_).out, "yes\n");
     // Failure and missing disk space have their own exit statuses.
     std::string bad = put_work("bad.jpg", {0xFF, 0xD8, 0xFF, 0xD9});
     EXPECT_EQ(
-        run(vokexif() + " to-camera " + shell_quote(bad) + " " + shell_quote(out), dir_).status, 1);
-    ToolRun full = run("VOK_IMG_FREE_BYTES=10 " + vokexif() + " to-camera " + shell_quote(src) +
-                           " " + shell_quote(in_work("full.jpg")),
-                       dir_);
+        RunShell(vokexif() + " to-camera " + ShellQuote(bad) + " " + ShellQuote(out), dir_).status,
+        1);
+    ProgramRun full = RunShell("VOK_IMG_FREE_BYTES=10 " + vokexif() + " to-camera " +
+                                   ShellQuote(src) + " " + ShellQuote(in_work("full.jpg")),
+                               dir_);
     EXPECT_EQ(full.status, 3);
     EXPECT_FALSE(std::filesystem::exists(in_work("full.jpg")));
     // Options that cannot be honoured are usage errors.
     EXPECT_EQ(
-        run(vokexif() + " to-camera " + shell_quote(src) + " " + shell_quote(out) + " --max 3",
-            dir_)
+        RunShell(vokexif() + " to-camera " + ShellQuote(src) + " " + ShellQuote(out) + " --max 3",
+                 dir_)
             .status,
         2);
-    EXPECT_EQ(run(vokexif() + " to-camera " + shell_quote(src) + " " + shell_quote(out) +
-                      " --maker-note 1,300",
-                  dir_)
+    EXPECT_EQ(RunShell(vokexif() + " to-camera " + ShellQuote(src) + " " + ShellQuote(out) +
+                           " --maker-note 1,300",
+                       dir_)
                   .status,
               2);
     EXPECT_EQ(
-        run(vokexif() + " to-camera " + shell_quote(src) + " " + shell_quote(out) + " --model",
-            dir_)
+        RunShell(vokexif() + " to-camera " + ShellQuote(src) + " " + ShellQuote(out) + " --model",
+                 dir_)
             .status,
         2);
 
     std::string bmp = in_work("a.bmp");
     ASSERT_EQ(
-        run(vokexif() + " jpg2bmp " + shell_quote(src) + " " + shell_quote(bmp) + " --colors 8",
-            dir_)
+        RunShell(vokexif() + " jpg2bmp " + ShellQuote(src) + " " + ShellQuote(bmp) + " --colors 8",
+                 dir_)
             .status,
         0);
     BlockPtr dib(VokImg_ReadBmpFile(bmp.c_str()));
     ASSERT_TRUE(dib);
     EXPECT_LE(le32(dib.get()->data + 32), 8u);
     EXPECT_EQ(
-        run(vokexif() + " jpg2bmp " + shell_quote(src) + " " + shell_quote(bmp) + " --colors 1",
-            dir_)
+        RunShell(vokexif() + " jpg2bmp " + ShellQuote(src) + " " + ShellQuote(bmp) + " --colors 1",
+                 dir_)
             .status,
         2);
-    ASSERT_EQ(run(vokexif() + " jpg2bmp " + shell_quote(src) + " " + shell_quote(bmp), dir_).status,
-              0);
+    ASSERT_EQ(
+        RunShell(vokexif() + " jpg2bmp " + ShellQuote(src) + " " + ShellQuote(bmp), dir_).status,
+        0);
 
     std::string fitted = in_work("fit.bmp");
-    ASSERT_EQ(run(vokexif() + " fit " + shell_quote(bmp) + " " + shell_quote(fitted) + " 0x0", dir_)
-                  .status,
-              0);
+    ASSERT_EQ(
+        RunShell(vokexif() + " fit " + ShellQuote(bmp) + " " + ShellQuote(fitted) + " 0x0", dir_)
+            .status,
+        0);
     BlockPtr f(VokImg_ReadBmpFile(fitted.c_str()));
     ASSERT_TRUE(f);
     EXPECT_EQ(le32(f.get()->data + 4), 320u);
     EXPECT_EQ(le32(f.get()->data + 8), 240u);
     ASSERT_EQ(
-        run(vokexif() + " fit " + shell_quote(bmp) + " " + shell_quote(fitted) + " 100x100", dir_)
+        RunShell(vokexif() + " fit " + ShellQuote(bmp) + " " + ShellQuote(fitted) + " 100x100",
+                 dir_)
             .status,
         0);
     BlockPtr g(VokImg_ReadBmpFile(fitted.c_str()));
@@ -237,11 +247,13 @@ TEST_F(WriteTest, VokexifWritingCommands) {
 
     std::string jpeg = in_work("from-bmp.jpg");
     ASSERT_EQ(
-        run(vokexif() + " to-jpeg " + shell_quote(bmp) + " " + shell_quote(jpeg), dir_).status, 0);
-    EXPECT_EQ(run(vokexif() + " camera-ready " + shell_quote(jpeg), dir_).out, "yes\n");
+        RunShell(vokexif() + " to-jpeg " + ShellQuote(bmp) + " " + ShellQuote(jpeg), dir_).status,
+        0);
+    EXPECT_EQ(RunShell(vokexif() + " camera-ready " + ShellQuote(jpeg), dir_).out, "yes\n");
     EXPECT_EQ(
-        run(vokexif() + " to-jpeg " + shell_quote(src) + " " + shell_quote(jpeg), dir_).status, 1);
-    EXPECT_EQ(run(vokexif() + " to-tiff " + shell_quote(in_work("none")) + " x.tif", dir_).status,
-              1);
+        RunShell(vokexif() + " to-jpeg " + ShellQuote(src) + " " + ShellQuote(jpeg), dir_).status,
+        1);
+    EXPECT_EQ(
+        RunShell(vokexif() + " to-tiff " + ShellQuote(in_work("none")) + " x.tif", dir_).status, 1);
     EXPECT_TRUE(list_folder(tmp_).empty());
 }

@@ -3,25 +3,15 @@
 #include "VokDscMsg.h"
 #include "msg_test_env.h"
 
-#include <cstdio>
-
 namespace {
 
 std::string RunDump(const char* lang) {
     std::string cmd = "env -u LC_ALL -u LC_MESSAGES LANG=";
     cmd += lang;
     cmd += " '" VOK_MSG_DUMP "'";
-    std::string out;
-    FILE* pipe = popen(cmd.c_str(), "r");
-    EXPECT_NE(pipe, nullptr);
-    if (!pipe)
-        return out;
-    char chunk[4096];
-    std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-        out.append(chunk, n);
-    EXPECT_EQ(pclose(pipe), 0) << "msg_dump failed under LANG=" << lang;
-    return out;
+    const voktest::ProgramRun run = voktest::RunShell(cmd);
+    EXPECT_EQ(run.status, 0) << "msg_dump failed under LANG=" << lang;
+    return run.out;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
  * round trips, missing values, text limits, several processes writing at once, and a damaged
  * store file. */
 #include "VokReged.h"
+#include "vok_test_env.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,6 @@
 #include <iterator>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -24,17 +23,8 @@ namespace {
 
 const char kProduct[] = "software\\Quintaral\\VQL-RT70";
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void writeFile(const std::string& path, const std::string& data) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << data;
-}
+using voktest::ReadFile;
+using voktest::WriteFile;
 
 bool exists(const std::string& path) {
     struct stat st;
@@ -44,19 +34,16 @@ bool exists(const std::string& path) {
 class RegApi : public ::testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/reg_api_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        root = tmpl;
-        setenv("HOME", (root + "/home").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", root.c_str(), 1);
-        mkdir((root + "/home").c_str(), 0700);
+        temp_ = std::make_unique<voktest::TempDir>("reg_api");
+        root = temp_->path();
+        ASSERT_FALSE(root.empty());
+        home_ = std::make_unique<voktest::ScopedHome>(root, voktest::HomeLayout{"home", "config"});
         dir = root + "/config/Quintaral";
         store = dir + "/VQL-RT70.ini";
     }
     void TearDown() override {
-        std::string cmd = "rm -rf '" + root + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
+        home_.reset();
+        temp_.reset();
     }
 
     int setText(const char* sub, const char* name, const char* text) {
@@ -76,6 +63,10 @@ class RegApi : public ::testing::Test {
     }
 
     std::string root, dir, store;
+
+  private:
+    std::unique_ptr<voktest::TempDir> temp_;
+    std::unique_ptr<voktest::ScopedHome> home_;
 };
 
 } // namespace
@@ -148,11 +139,11 @@ TEST_F(RegApi, WritingCreatesSubkeyFolderAndPrivateFile) {
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     ASSERT_EQ(stat(store.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_EQ(readFile(store), "[software\\Quintaral\\VQL-RT70\\Application]\n"
+    EXPECT_EQ(ReadFile(store), "[software\\Quintaral\\VQL-RT70\\Application]\n"
                                "Path_dir=\"/data/pictures\"\n");
     // A new subkey is added as its own section.
     ASSERT_EQ(setNumber("Event_App", "Now_Toking", 0), 1);
-    EXPECT_NE(readFile(store).find("[software\\Quintaral\\VQL-RT70\\Event_App]\nNow_Toking=0\n"),
+    EXPECT_NE(ReadFile(store).find("[software\\Quintaral\\VQL-RT70\\Event_App]\nNow_Toking=0\n"),
               std::string::npos);
     // Rewrites keep the private mode even when the old file had lost it.
     chmod(store.c_str(), 0644);
@@ -175,7 +166,7 @@ TEST_F(RegApi, KeysAndNamesAreCaseInsensitive) {
     ASSERT_EQ(VokReg_Set_KeyValue("software\\quintaral\\vql-rt70", "event_app", "PATH_IMAGE",
                                   VOK_REG_TEXT, "/b"),
               1);
-    std::string file = readFile(store);
+    std::string file = ReadFile(store);
     EXPECT_EQ(file, "[Software\\Quintaral\\VQL-RT70\\Event_App]\nPath_Image=\"/b\"\n");
 }
 
@@ -204,7 +195,7 @@ TEST_F(RegApi, TextLimitsAt259Characters) {
     // Longer texts are stored and read back cut to 259 characters.
     EXPECT_EQ(getText("Event_App", "t260"), t260.substr(0, 259));
     EXPECT_EQ(getText("Event_App", "t300"), t300.substr(0, 259));
-    EXPECT_EQ(readFile(store).find(std::string(260, 'b')), std::string::npos);
+    EXPECT_EQ(ReadFile(store).find(std::string(260, 'b')), std::string::npos);
 
     // A cut never splits a UTF-8 character: 258 ASCII + "é" (2 bytes) keeps only 258.
     std::string utf = std::string(258, 'd') + "\xc3\xa9" + "tail";
@@ -215,7 +206,7 @@ TEST_F(RegApi, TextLimitsAt259Characters) {
 TEST_F(RegApi, OverlongTextInTheFileIsReadCut) {
     mkdir((root + "/config").c_str(), 0700);
     mkdir(dir.c_str(), 0700);
-    writeFile(store, "[software\\Quintaral\\VQL-RT70\\Event_App]\nPath_Mail=\"" +
+    WriteFile(store, "[software\\Quintaral\\VQL-RT70\\Event_App]\nPath_Mail=\"" +
                          std::string(1000, 'z') + "\"\n");
     EXPECT_EQ(getText("Event_App", "Path_Mail"), std::string(259, 'z'));
 }
@@ -244,7 +235,7 @@ TEST_F(RegApi, SpecialCharactersRoundTripThroughTheFile) {
         EXPECT_EQ(rc, 1);
     }
     // The file stays one value per line.
-    std::string file = readFile(store);
+    std::string file = ReadFile(store);
     size_t lines = size_t(std::count(file.begin(), file.end(), '\n'));
     EXPECT_EQ(lines, std::size(samples) + 1);
 }
@@ -432,7 +423,7 @@ TEST_F(RegApi, DamagedStoreKeepsItsLinesAndACopy) {
                           "Flag_Resize=maybe\n";
     std::string original = "[software\\Quintaral\\VQL-RT70\\Event_App]\nPath_Mail=\"/mail\"\n" +
                            garbage + "Mode_Resize=1\n[broken\nActive=1\nfinal line without newline";
-    writeFile(store, original);
+    WriteFile(store, original);
 
     // Readable values are read; the damaged ones count as missing.
     EXPECT_EQ(getText("Event_App", "Path_Mail"), "/mail");
@@ -444,18 +435,18 @@ TEST_F(RegApi, DamagedStoreKeepsItsLinesAndACopy) {
     EXPECT_FALSE(exists(store + ".damaged")); // reading changes nothing
 
     ASSERT_EQ(setNumber("Event_App", "Now_Toking", 1), 1);
-    std::string after = readFile(store);
+    std::string after = ReadFile(store);
     EXPECT_NE(after.find(garbage), std::string::npos);
     EXPECT_NE(after.find("[broken\nActive=1\nfinal line without newline\n"), std::string::npos);
-    EXPECT_EQ(readFile(store + ".damaged"), original);
+    EXPECT_EQ(ReadFile(store + ".damaged"), original);
     EXPECT_EQ(getText("Event_App", "Path_Mail"), "/mail");
     EXPECT_EQ(VokReg_Query_KeyValue(kProduct, "Event_App", "Now_Toking", VOK_REG_NUMBER, &n), 1);
     EXPECT_EQ(n, 1);
 
     // A later write with damage still in the file does not replace the first copy.
     ASSERT_EQ(setText("Event_App", "Path_Mail", "/new"), 1);
-    EXPECT_EQ(readFile(store + ".damaged"), original);
-    EXPECT_NE(readFile(store).find(garbage), std::string::npos);
+    EXPECT_EQ(ReadFile(store + ".damaged"), original);
+    EXPECT_NE(ReadFile(store).find(garbage), std::string::npos);
     EXPECT_EQ(getText("Event_App", "Path_Mail"), "/new");
 }
 
@@ -468,15 +459,15 @@ TEST_F(RegApi, HugeStoreIsCutButKeptWholeInACopy) {
     while (big.size() < (3u << 20))
         big += junk;
     big += "[tail]\nt=1\n";
-    writeFile(store, big);
-    writeFile(store + ".damaged", "older copy");
+    WriteFile(store, big);
+    WriteFile(store + ".damaged", "older copy");
 
     int32_t n = 0;
     EXPECT_EQ(VokReg_Query_KeyValue(kProduct, "Event_App", "Active", VOK_REG_NUMBER, &n), 1);
     EXPECT_EQ(n, 1);
     ASSERT_EQ(setNumber("Event_App", "Active", 0), 1);
-    EXPECT_LE(readFile(store).size(), size_t(1u << 20) + 100);
-    EXPECT_EQ(readFile(store + ".damaged"), "older copy");
+    EXPECT_LE(ReadFile(store).size(), size_t(1u << 20) + 100);
+    EXPECT_EQ(ReadFile(store + ".damaged"), "older copy");
     // The whole file survives in a second, dated copy.
     std::vector<std::string> copies;
     DIR* d = opendir(dir.c_str());
@@ -486,15 +477,15 @@ TEST_F(RegApi, HugeStoreIsCutButKeptWholeInACopy) {
             copies.push_back(e->d_name);
     closedir(d);
     ASSERT_EQ(copies.size(), 1u);
-    EXPECT_TRUE(readFile(dir + "/" + copies[0]) == big);
+    EXPECT_TRUE(ReadFile(dir + "/" + copies[0]) == big);
     EXPECT_EQ(VokReg_Query_KeyValue(kProduct, "Event_App", "Active", VOK_REG_NUMBER, &n), 1);
     EXPECT_EQ(n, 0);
 }
 
 TEST_F(RegApi, TemporaryFilesOfADeadWriterAreRemoved) {
     ASSERT_EQ(setNumber("Event_App", "Active", 1), 1);
-    writeFile(store + ".Ab12Cd", "half a store");
-    writeFile(store + ".keepme-not-a-temp", "x");
+    WriteFile(store + ".Ab12Cd", "half a store");
+    WriteFile(store + ".keepme-not-a-temp", "x");
     ASSERT_EQ(setNumber("Event_App", "Active", 0), 1);
     EXPECT_FALSE(exists(store + ".Ab12Cd"));
     EXPECT_TRUE(exists(store + ".keepme-not-a-temp"));

@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <set>
 #include <unistd.h>
 
@@ -26,17 +27,18 @@ class ThumbRenderTest : public ::testing::Test {
     void SetUp() override {
         log_ = HermeticEnvironment::Root() + "/msg-" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log";
-        setenv("VOK_MSG_LOG", log_.c_str(), 1);
-        setenv("VOK_MSG_ANSWER", "ok", 1);
+        logVar_.emplace("VOK_MSG_LOG", log_);
+        answerVar_.emplace("VOK_MSG_ANSWER", "ok");
     }
     void TearDown() override {
         EXPECT_TRUE(VokTempFiles().empty()) << "a VOK temporary file was left in TMPDIR";
-        unsetenv("VOK_MSG_LOG");
-        unsetenv("VOK_MSG_ANSWER");
+        answerVar_.reset();
+        logVar_.reset();
     }
     std::string Log() const { return ReadFile(log_); }
 
     std::string log_;
+    std::optional<voktest::ScopedEnv> logVar_, answerVar_;
 };
 
 // The decoded pixels straight from the codec, for comparison.
@@ -201,10 +203,8 @@ TEST_F(ThumbRenderTest, MissingJpegOrTempFolder) {
     const std::string jpeg = FilePath("ok.jpg");
     WriteJpeg(jpeg, 16, 16, 3, Noise, 90);
     {
-        const std::string saved = std::getenv("TMPDIR");
-        setenv("TMPDIR", (HermeticEnvironment::Root() + "/no-such-folder").c_str(), 1);
+        voktest::ScopedEnv tmp("TMPDIR", HermeticEnvironment::Root() + "/no-such-folder");
         EXPECT_FALSE(RenderThumbnail(jpeg.c_str(), 80, 75, 32, nullptr, kCaption, &bitmap));
-        setenv("TMPDIR", saved.c_str(), 1);
     }
     EXPECT_EQ(Log(), LogLine(42, "File cannot be opened.") + LogLine(42, "File cannot be opened."));
     EXPECT_FALSE(RenderThumbnail(nullptr, 80, 75, 32, nullptr, kCaption, &bitmap));

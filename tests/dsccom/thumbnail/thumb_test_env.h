@@ -1,17 +1,14 @@
-/* Shared set-up of the thumbnail tests: a private HOME, XDG folders and TMPDIR per test
- * program, JPEG files written with libjpeg, and helpers for the message log and for the
+/* Shared set-up of the thumbnail tests: the private HOME, XDG folders and TMPDIR of
+ * tests/common plus a folder for pictures, JPEG files written with libjpeg, and a look at the
  * temporary files left in TMPDIR. */
 #ifndef VOK_THUMB_TEST_ENV_H
 #define VOK_THUMB_TEST_ENV_H
 
-#include <gtest/gtest.h>
+#include "vok_test_env.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <dirent.h>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -20,31 +17,17 @@
 
 namespace thumbtest {
 
-class HermeticEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        char templ[] = "/tmp/vokthumbtest.XXXXXX";
-        const char* dir = mkdtemp(templ);
-        ASSERT_NE(dir, nullptr);
-        root_ = dir;
-        ::mkdir((root_ + "/tmp").c_str(), 0700);
-        ::mkdir((root_ + "/files").c_str(), 0700);
-        setenv("HOME", root_.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", root_.c_str(), 1);
-        setenv("TMPDIR", (root_ + "/tmp").c_str(), 1);
-        for (const char* name : {"VOK_MSG_LOG", "VOK_MSG_ANSWER", "LC_ALL", "LC_MESSAGES", "LANG"})
-            unsetenv(name);
-    }
-    void TearDown() override {
-        std::string cmd = "rm -rf '" + root_ + "'";
-        if (std::system(cmd.c_str()) != 0)
-            ADD_FAILURE() << "could not remove " << root_;
-    }
-    static const std::string& Root() { return root_; }
+using voktest::ReadFile;
 
-  private:
-    static inline std::string root_;
+/* The program's private home (tests/common) with a folder for the test pictures. */
+class HermeticEnvironment : public voktest::ProgramEnvironment {
+  public:
+    HermeticEnvironment()
+        : voktest::ProgramEnvironment("vokthumbtest", voktest::HomeLayout{"", "config", "tmp"}) {}
+    void SetUp() override {
+        voktest::ProgramEnvironment::SetUp();
+        ::mkdir((Root() + "/files").c_str(), 0700);
+    }
 };
 
 inline ::testing::Environment* const kEnv =
@@ -54,15 +37,8 @@ inline std::string FilePath(const std::string& name) {
     return HermeticEnvironment::Root() + "/files/" + name;
 }
 
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 inline void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    voktest::WriteFile(path, bytes);
 }
 
 /* Names in TMPDIR that start with "VOK". */
