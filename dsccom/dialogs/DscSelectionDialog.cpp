@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <functional>
 #include <map>
@@ -141,6 +142,11 @@ class SelectionDialog : public QDialog {
     void reject() override { finish(); }
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* e) override;
+    // The wheel over the grid scrolls it as the wheel over the scroll bar does.
+    void wheelEvent(QWheelEvent* e) override {
+        if (scrollBar_->isEnabled() && !busy_)
+            QCoreApplication::sendEvent(scrollBar_, e);
+    }
 
   private:
     void setState(int state);
