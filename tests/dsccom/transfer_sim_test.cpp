@@ -332,8 +332,9 @@ TEST_F(Download, DestinationThatVanishesMidRun) {
     auto base = observer.answer;
     std::string folder = dest;
     observer.answer = [base, folder](unsigned m, uintptr_t code, intptr_t value) -> intptr_t {
-        if (m == WM_DSC_STATUS && code == DSC_STATUS_FILE_WRITTEN)
+        if (m == WM_DSC_STATUS && code == DSC_STATUS_FILE_WRITTEN) {
             EXPECT_EQ(system(("rm -rf '" + folder + "'").c_str()), 0);
+        }
         return base(m, code, value);
     };
     EXPECT_EQ(VokDscCom_RT70_DSC2PC(1), 1);
