@@ -204,9 +204,11 @@ TEST_F(SelectionCamera, ImageNumbersFillTheRecords) {
     EXPECT_STREQ(r[52].label, "53");
     EXPECT_EQ(camera.count(DSC_CMD_LIST_IMAGES), 2);
     // The folder number travels as the payload of every page.
-    for (const Bytes& rq : camera.requests)
-        if (rq[3] == DSC_CMD_LIST_IMAGES)
+    for (const Bytes& rq : camera.requests) {
+        if (rq[3] == DSC_CMD_LIST_IMAGES) {
             EXPECT_EQ(rq[4] | (rq[5] << 8), 100);
+        }
+    }
 }
 
 TEST_F(SelectionCamera, ThumbnailIsWrittenToATemporaryFile) {

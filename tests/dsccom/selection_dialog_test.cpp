@@ -77,9 +77,11 @@ TEST_F(SelectionDialogSim, ThumbnailsSelectionTransferAndExit) {
     EXPECT_EQ(d->objectName(), QStringLiteral("VOKDLGCOM_RT70"));
     EXPECT_EQ(d->windowTitle(), QStringLiteral("Image Preview"));
     ASSERT_EQ(notes(WM_DSC_STATUS, DSC_STATUS_MODELESS_OPEN), 1);
-    for (size_t i = 0; i < observer.notes.size(); ++i)
-        if (observer.notes[i].second == DSC_STATUS_MODELESS_OPEN)
+    for (size_t i = 0; i < observer.notes.size(); ++i) {
+        if (observer.notes[i].second == DSC_STATUS_MODELESS_OPEN) {
             EXPECT_EQ(observer.values[i], reinterpret_cast<intptr_t>(d));
+        }
+    }
 
     auto* folders = Control<QComboBox>(d, 1017);
     ASSERT_NE(folders, nullptr);
