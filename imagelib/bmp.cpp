@@ -32,6 +32,8 @@ bool supported_bits(uint32_t bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32;
 }
 
+} // namespace
+
 void put_info_header(unsigned char* p, uint32_t width, uint32_t height, uint32_t bits,
                      uint32_t colors) {
     std::memset(p, 0, kDibHeader);
@@ -43,8 +45,6 @@ void put_info_header(unsigned char* p, uint32_t width, uint32_t height, uint32_t
     put32(p + 20, dib_stride(width, bits) * height);
     put32(p + 32, colors);
 }
-
-} // namespace
 
 bool dib_view(const VokImgBlock* dib, DibView* view) {
     if (!dib || !dib->data || dib->size < kDibHeader)

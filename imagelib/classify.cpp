@@ -2,7 +2,7 @@
  * plain JPEG, bitmap, TIFF) and the file-name, bitmap and libjpeg fallbacks around them.
  * A JPEG's header is cut once per call and serves every question asked of it. */
 #include "img_internal.h"
-#include "jpeg_codec.h"
+#include "jpeg_boundary.h"
 
 #include <algorithm>
 #include <cstdlib>

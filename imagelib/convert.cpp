@@ -1,9 +1,9 @@
 /* Whole-image coding for the writing side: the sampling text, compressing a bitmap,
  * decoding a JPEG file into a bitmap or a BMP file (jpg2bmp), all through the libjpeg
- * boundary in jpeg_codec.c. */
+ * boundary in jpeg_boundary.c. */
 #include "img_internal.h"
 #include "img_write.h"
-#include "jpeg_codec.h"
+#include "jpeg_boundary.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -52,15 +52,26 @@ bool encode_dib(const DibView& view24, int quality, const char* sampling, Bytes*
 }
 
 VokImgBlock* decode_jpeg(const unsigned char* data, size_t size, int colors) {
-    unsigned char* base = nullptr;
-    size_t dibSize = 0;
-    if (!vok_jpeg_decode_dib(data, size, colors, sizeof(VokImgBlock), &base, &dibSize))
+    // One block: the record, the bitmap header, room for a whole palette, then the rows.
+    const size_t paletteRoom = colors != 0 ? 4u * 256u : 0u;
+    VokJpegRows decoded;
+    if (!vok_jpeg_decode_rows(nullptr, data, size, VOK_JPEG_MAX_PIXELS, colors,
+                              sizeof(VokImgBlock) + kDibHeader + paletteRoom, &decoded))
         return nullptr;
+    const size_t rowBytes = size_t(decoded.stride) * decoded.height;
+    const size_t dibSize = kDibHeader + 4u * decoded.colors + rowBytes;
     if (dibSize > UINT32_MAX - 64) {
-        std::free(base);
+        std::free(decoded.block);
         return nullptr;
     }
-    return adopt_block(base, dibSize);
+    unsigned char* dib = decoded.block + sizeof(VokImgBlock);
+    put_info_header(dib, decoded.width, decoded.height, colors != 0 ? 8 : 24, decoded.colors);
+    if (colors != 0) {
+        std::memcpy(dib + kDibHeader, decoded.palette, 4u * decoded.colors);
+        // Unused palette entries are left out of the block.
+        std::memmove(dib + kDibHeader + 4u * decoded.colors, decoded.rows, rowBytes);
+    }
+    return adopt_block(decoded.block, dibSize);
 }
 
 bool read_whole_file(const char* path, Bytes* out, uint64_t limit) {

@@ -53,7 +53,11 @@ unsigned char* dib_top_row(VokImgBlock* dib, ptrdiff_t* stride);
 // The bitmap in 24-bit form (a copy even when it already is).
 VokImgBlock* dib_to_24(const DibView& view);
 
-// Wraps a block allocated with room for the record in front (see vok_jpeg_decode_dib).
+// The 40-byte header of a bitmap with bottom-up rows padded to four bytes.
+void put_info_header(unsigned char* p, uint32_t width, uint32_t height, uint32_t bits,
+                     uint32_t colors);
+
+// Wraps a block allocated with room for the record in front (see decode_jpeg).
 VokImgBlock* adopt_block(unsigned char* base, size_t size);
 
 // A BMP file's bytes as a packed bitmap (40-byte header, bottom-up), or null.

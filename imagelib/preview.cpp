@@ -4,7 +4,7 @@
  * texts of the information dialog. */
 #include "img_internal.h"
 #include "img_write.h"
-#include "jpeg_codec.h"
+#include "jpeg_boundary.h"
 
 #include "VokDscMsg.h"
 

@@ -1,5 +1,6 @@
-/* The libjpeg boundary of the thumbnail renderer: one C call that decodes a JPEG stream into
- * 24-bit pixels laid out as a bottom-up bitmap. A codec error ends only this call. */
+/* The thumbnail renderer's JPEG decoding: one C call, over the suite's libjpeg boundary, that
+ * decodes a JPEG stream into 24-bit pixels laid out as a bottom-up bitmap. A codec error ends
+ * only this call. */
 #ifndef VOK_THUMB_JPEG_H
 #define VOK_THUMB_JPEG_H
 

@@ -1,7 +1,7 @@
 /* Fuzz target: the JPEG header cut over arbitrary bytes, then libjpeg's header reading of
  * the same bytes through the library's error boundary. */
 #include "img_internal.h"
-#include "jpeg_codec.h"
+#include "jpeg_boundary.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vokimg::ByteSource src;

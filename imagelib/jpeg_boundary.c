@@ -1,13 +1,15 @@
-/* The libjpeg boundary of VokExif. libjpeg reports fatal errors by calling error_exit, which
+/* The libjpeg boundary of the suite. libjpeg reports fatal errors by calling error_exit, which
  * must not return; here it jumps back to the call that started the codec, which destroys
- * the codec object and fails. This file is C so that no destructor can be skipped by the
- * jump; callers see only plain results. */
-#include "jpeg_codec.h"
+ * the codec object, frees what it allocated and fails. This file is C so that no destructor
+ * can be skipped by the jump; callers see only plain results. */
+#include "jpeg_boundary.h"
 
+#include <limits.h>
 #include <setjmp.h>
-#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
+#include <jerror.h>
 #include <jpeglib.h>
 
 struct vok_jpeg_error {
@@ -28,14 +30,21 @@ static void escape_on_error(j_common_ptr cinfo) {
     longjmp(err->escape, 1);
 }
 
+/* libjpeg goes on after corrupt or cut data and fills the rest with grey; for whole images
+ * that is a failure: such a picture must not replace a good file nor stand for a thumbnail.
+ * Stray bytes between segments hurt no pixel. */
+static void escape_on_damage(j_common_ptr cinfo, int level) {
+    if (level < 0 && cinfo->err->msg_code != JWRN_EXTRANEOUS_DATA)
+        escape_on_error(cinfo);
+}
+
 static void install_error_manager(struct vok_jpeg_error* err) {
     jpeg_std_error(&err->pub);
     err->pub.error_exit = escape_on_error;
     err->pub.output_message = keep_message;
 }
 
-static int read_header(FILE* file, const unsigned char* data, size_t size,
-                       VokJpegHeader* header) {
+static int read_header(FILE* file, const unsigned char* data, size_t size, VokJpegHeader* header) {
     struct jpeg_decompress_struct cinfo;
     struct vok_jpeg_error err;
 
@@ -86,53 +95,30 @@ const char* vok_jpeg_last_message(void) {
     return last_message;
 }
 
-/* ---- Writing side ---- */
+/* ---- Whole images ---- */
 
-#include <jerror.h>
-#include <stdlib.h>
-
-/* Corrupt data is a codec error for whole-image work: a picture with grey blocks must not
- * replace a good file. Only stray bytes between segments are tolerated. */
-static void escape_on_warning(j_common_ptr cinfo, int level) {
-    if (level < 0 && cinfo->err->msg_code != JWRN_EXTRANEOUS_DATA)
-        escape_on_error(cinfo);
-}
-
-#define DIB_HEADER 40u
-
-static void put_le32(unsigned char* p, uint32_t v) {
-    p[0] = (unsigned char)v;
-    p[1] = (unsigned char)(v >> 8);
-    p[2] = (unsigned char)(v >> 16);
-    p[3] = (unsigned char)(v >> 24);
-}
-
-static void put_dib_header(unsigned char* p, uint32_t width, uint32_t height, int bits,
-                           uint32_t colors, uint32_t imageSize) {
-    put_le32(p, DIB_HEADER);
-    put_le32(p + 4, width);
-    put_le32(p + 8, height);
-    p[12] = 1; /* planes */
-    p[14] = (unsigned char)bits;
-    put_le32(p + 20, imageSize);
-    put_le32(p + 32, colors);
-}
-
-/* What the decoder allocated, kept in memory the error path can reach. */
+/* What the decoder allocated. volatile: once decode_body is inlined, a plain local would
+ * live in a register that the jump back restores to its old value, leaking the block. */
 struct vok_decode_state {
-    unsigned char* block;
-    size_t total;
+    unsigned char* volatile block;
 };
 
 /* Everything after the codec's creation; an error leaves through the caller's setjmp. */
-static int decode_body(j_decompress_ptr cinfo, const unsigned char* data, size_t size, int colors,
-                       size_t prefix, struct vok_decode_state* st) {
-    uint32_t width, height, stride, paletteBytes, used = 0;
-    unsigned char* bits;
+static void decode_body(j_decompress_ptr cinfo, FILE* file, const unsigned char* data, size_t size,
+                        uint64_t maxPixels, int colors, size_t headroom, VokJpegRows* out,
+                        struct vok_decode_state* st) {
+    uint32_t width, height, stride, i;
+    size_t rowBytes;
     int quantise = colors != 0;
 
-    jpeg_mem_src(cinfo, data, (unsigned long)size);
-    jpeg_read_header(cinfo, TRUE);
+    if (file)
+        jpeg_stdio_src(cinfo, file);
+    else
+        jpeg_mem_src(cinfo, data, (unsigned long)size);
+    if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK)
+        ERREXIT(cinfo, JERR_NO_IMAGE);
+    if (cinfo->jpeg_color_space != JCS_GRAYSCALE && cinfo->num_components != 3)
+        ERREXIT(cinfo, JERR_CONVERSION_NOTIMPL);
     if (quantise) {
         cinfo->out_color_space = JCS_RGB;
         cinfo->quantize_colors = TRUE;
@@ -143,69 +129,67 @@ static int decode_body(j_decompress_ptr cinfo, const unsigned char* data, size_t
     jpeg_calc_output_dimensions(cinfo);
     width = cinfo->output_width;
     height = cinfo->output_height;
-    if (width == 0 || height == 0 || (uint64_t)width * height > VOK_JPEG_MAX_PIXELS)
-        return 0;
+    if (width == 0 || height == 0 || (uint64_t)width * height > maxPixels)
+        ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, (int)(maxPixels < INT_MAX ? maxPixels : INT_MAX));
     stride = ((quantise ? width : width * 3u) + 3u) & ~3u;
-    paletteBytes = quantise ? 4u * 256u : 0u;
-    st->total = prefix + DIB_HEADER + paletteBytes + (size_t)stride * height;
-    st->block = calloc(1, st->total + 1);
+    rowBytes = (size_t)stride * height;
+    if (headroom > SIZE_MAX - 1 - rowBytes)
+        ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+    st->block = calloc(1, headroom + rowBytes + 1);
     if (!st->block)
-        return 0;
+        ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
     jpeg_start_decompress(cinfo);
-    bits = st->block + prefix + DIB_HEADER + paletteBytes;
+    if (cinfo->output_width != width || cinfo->output_height != height ||
+        cinfo->output_components != (quantise ? 1 : 3))
+        ERREXIT(cinfo, JERR_CONVERSION_NOTIMPL);
+    out->rows = st->block + headroom;
     while (cinfo->output_scanline < height) {
-        JSAMPROW row = bits + (size_t)stride * (height - 1u - cinfo->output_scanline);
-        jpeg_read_scanlines(cinfo, &row, 1);
+        /* the first decoded line is the top one, stored last */
+        JSAMPROW row = out->rows + (size_t)stride * (height - 1u - cinfo->output_scanline);
+        if (jpeg_read_scanlines(cinfo, &row, 1) != 1)
+            ERREXIT(cinfo, JERR_INPUT_EMPTY);
     }
     if (quantise) {
         /* The colour map is complete only once the second pass has run. */
-        unsigned char* palette = st->block + prefix + DIB_HEADER;
-        int i;
-        used = (uint32_t)cinfo->actual_number_of_colors;
-        for (i = 0; i < (int)used; ++i) {
-            palette[4 * i] = cinfo->colormap[2][i];
-            palette[4 * i + 1] = cinfo->colormap[1][i];
-            palette[4 * i + 2] = cinfo->colormap[0][i];
+        out->colors = (uint32_t)cinfo->actual_number_of_colors;
+        for (i = 0; i < out->colors; ++i) {
+            out->palette[i][0] = cinfo->colormap[2][i];
+            out->palette[i][1] = cinfo->colormap[1][i];
+            out->palette[i][2] = cinfo->colormap[0][i];
         }
     }
     jpeg_finish_decompress(cinfo);
-    put_dib_header(st->block + prefix, width, height, quantise ? 8 : 24, used, stride * height);
-    if (quantise) {
-        /* Unused palette entries are left out of the block. */
-        memmove(st->block + prefix + DIB_HEADER + 4u * used, bits, (size_t)stride * height);
-        st->total -= 4u * (256u - used);
-    }
-    return 1;
+    out->block = st->block;
+    out->width = width;
+    out->height = height;
+    out->stride = stride;
 }
 
-int vok_jpeg_decode_dib(const unsigned char* data, size_t size, int colors, size_t prefix,
-                        unsigned char** base, size_t* dibSize) {
+int vok_jpeg_decode_rows(FILE* file, const unsigned char* data, size_t size, uint64_t maxPixels,
+                         int colors, size_t headroom, VokJpegRows* out) {
     struct jpeg_decompress_struct cinfo;
     struct vok_jpeg_error err;
-    struct vok_decode_state st = {NULL, 0};
-    int ok;
+    struct vok_decode_state st = {NULL};
 
-    if (!data || size == 0 || !base || !dibSize || (colors != 0 && (colors < 2 || colors > 256)))
+    if (!out)
+        return 0;
+    memset(out, 0, sizeof *out);
+    if ((!file && (!data || size == 0)) || (colors != 0 && (colors < 2 || colors > 256)))
         return 0;
     memset(&cinfo, 0, sizeof cinfo);
     last_message[0] = '\0';
     install_error_manager(&err);
-    err.pub.emit_message = escape_on_warning;
+    err.pub.emit_message = escape_on_damage;
     cinfo.err = &err.pub;
     if (setjmp(err.escape)) {
         jpeg_destroy_decompress(&cinfo);
         free(st.block);
+        memset(out, 0, sizeof *out);
         return 0;
     }
     jpeg_create_decompress(&cinfo);
-    ok = decode_body(&cinfo, data, size, colors, prefix, &st);
+    decode_body(&cinfo, file, data, size, maxPixels, colors, headroom, out, &st);
     jpeg_destroy_decompress(&cinfo);
-    if (!ok) {
-        free(st.block);
-        return 0;
-    }
-    *base = st.block;
-    *dibSize = st.total - prefix;
     return 1;
 }
 

@@ -1,0 +1,70 @@
+/* The one boundary between the suite and libjpeg, used by VokExif and by the connection
+ * library's thumbnail renderer. Every libjpeg call goes through this C file, whose error
+ * manager turns a fatal codec error into a failed result of the current call instead of
+ * ending the process. */
+#ifndef VOK_JPEG_BOUNDARY_H
+#define VOK_JPEG_BOUNDARY_H
+
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct VokJpegHeader {
+    uint32_t width;
+    uint32_t height;
+    uint32_t components;
+} VokJpegHeader;
+
+/* libjpeg's header reading of a file (it reads only as far as the header) or of bytes in
+ * memory. 1 on success, 0 when libjpeg reports an error or finds no image header. */
+int vok_jpeg_read_header_file(const char* path, VokJpegHeader* header);
+int vok_jpeg_read_header_mem(const unsigned char* data, size_t size, VokJpegHeader* header);
+
+/* The text of libjpeg's last message on this thread (empty when none). */
+const char* vok_jpeg_last_message(void);
+
+/* ---- Whole images ---- */
+
+/* Largest picture VokExif decodes or encodes, in pixels; a hostile header cannot ask for more. */
+#define VOK_JPEG_MAX_PIXELS (64u * 1024u * 1024u)
+
+/* A decoded picture: rows bottom-up (the top row is stored last), each padded to four bytes.
+ * 24-bit rows hold blue, green, red; quantised rows hold indices into palette. */
+typedef struct VokJpegRows {
+    unsigned char* block; /* calloc: headroom bytes, the rows, one spare byte; caller frees */
+    unsigned char* rows;  /* block + headroom */
+    uint32_t width;
+    uint32_t height;
+    uint32_t stride;
+    uint32_t colors;               /* palette entries used when quantised, else 0 */
+    unsigned char palette[256][4]; /* blue, green, red, 0 */
+} VokJpegRows;
+
+/* Decodes a whole JPEG at full scale, read from file when it is not NULL, else from the size
+ * bytes at data. Greyscale pictures give grey pixels, three-component ones their colours;
+ * other colour spaces are refused. A picture of more than maxPixels pixels is refused before
+ * anything is allocated. colors 0 gives 24-bit rows; 8..256 gives indices quantised by
+ * libjpeg (two-pass, dithered). headroom zeroed bytes come in front of the rows for the
+ * caller's own headers. Any fatal error, and any warning that means damaged data (a cut
+ * stream, corrupt entropy data; stray bytes between segments are tolerated), fails the call.
+ * 1 on success; 0 with nothing allocated and out cleared. */
+int vok_jpeg_decode_rows(FILE* file, const unsigned char* data, size_t size, uint64_t maxPixels,
+                         int colors, size_t headroom, VokJpegRows* out);
+
+/* Compresses 24-bit rows in blue, green, red order. rows points at the top row in memory
+ * and stride (negative for bottom-up bitmaps) steps from one row to the one below.
+ * Baseline quality scaling at quality; h and v are the three components' sampling
+ * factors. No JFIF segment is written. The stream is allocated with malloc. */
+int vok_jpeg_encode_bgr(const unsigned char* rows, uint32_t width, uint32_t height,
+                        ptrdiff_t stride, int quality, const int h[3], const int v[3],
+                        unsigned char** out, size_t* outSize);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
