@@ -296,6 +296,10 @@ void SelectionDialog::setState(int state) {
     exit_->setEnabled(on.exitButton);
     preview_->setEnabled(on.preview && !allEmpty_);
     transfer_->setEnabled(on.transfer);
+    // While an operation runs the grid cannot move under it; the end of each operation puts
+    // the scroll bar back.
+    if (state == DSC_STATE_BUSY)
+        scrollBar_->setEnabled(false);
     // Deleting on the camera is not built yet: its button stays, disabled.
     delete_->setEnabled(false);
 }
@@ -422,6 +426,7 @@ void SelectionDialog::preview() {
         status_->close();
         busy_ = false;
         setState(DscSel_StateForSelection(images_));
+        showScrollBar(shown_);
         return;
     }
     // Thumbnails and selection stay with the image numbers they belong to.
@@ -564,8 +569,6 @@ void SelectionDialog::transfer() {
         return;
     busy_ = true;
     setState(DSC_STATE_BUSY);
-    bool scrollable = scrollBar_->isEnabled();
-    scrollBar_->setEnabled(false);
     int result = DscTransfer_RunPicked(picked.data(), static_cast<int>(picked.size()), this);
     busy_ = false;
     if (finished_)
@@ -575,7 +578,7 @@ void SelectionDialog::transfer() {
         finish();
         return;
     }
-    scrollBar_->setEnabled(scrollable);
+    showScrollBar(shown_);
     setState(DscSel_StateForSelection(images_));
     activateWindow();
 }

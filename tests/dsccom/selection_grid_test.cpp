@@ -321,6 +321,53 @@ TEST_F(SelectionGrid, ExitSendsTheEndOfConnectionOnce) {
     EXPECT_TRUE(observer.messages.empty());
 }
 
+TEST_F(SelectionGrid, OwnerGoingAwayEndsTheConnection) {
+    card.folders = {100};
+    card.images = {{100, 2}};
+    auto* owner = new QWidget;
+    owner->show();
+    VokDscCom_SetApplicationInfo(owner, "test", 1, 5, "");
+    QDialog* d = open();
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->parentWidget(), owner);
+    delete owner;
+    EXPECT_TRUE(closed());
+}
+
+TEST_F(SelectionGrid, NothingMovesWhileAnOperationRuns) {
+    card.folders = {100};
+    card.images = {{100, 40}};
+    QDialog* d = open();
+    ASSERT_NE(d, nullptr);
+    auto* bar = Control<QScrollBar>(d, 1018);
+    auto* previewButton = Control<QPushButton>(d, 1021);
+    QTest::mouseClick(previewButton, Qt::LeftButton);
+    ASSERT_TRUE(bar->isEnabled());
+    int busyChecks = 0, movable = 0;
+    QTimer spy;
+    spy.setInterval(1);
+    QObject::connect(&spy, &QTimer::timeout, [&] {
+        if (!previewButton->isEnabled()) {
+            ++busyChecks;
+            movable += bar->isEnabled() || Control<QPushButton>(d, 2)->isEnabled();
+            // Clicks and Exit while busy are ignored.
+            QTest::mouseClick(GridButton(d, 0), Qt::LeftButton);
+            Control<QPushButton>(d, 2)->click();
+            d->close();
+        }
+    });
+    spy.start();
+    QTest::mouseClick(previewButton, Qt::LeftButton);
+    scrollTo(d, 5);
+    spy.stop();
+    EXPECT_GT(busyChecks, 0);
+    EXPECT_EQ(movable, 0);
+    EXPECT_EQ(SelectionDialog(), d);
+    EXPECT_FALSE(Look(GridButton(d, 0)).red);
+    EXPECT_TRUE(bar->isEnabled());
+    EXPECT_EQ(bar->value(), 5);
+}
+
 TEST_F(SelectionGrid, EscapeEndsLikeExit) {
     card.folders = {100};
     card.images = {{100, 2}};
