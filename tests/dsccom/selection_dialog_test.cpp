@@ -197,6 +197,56 @@ TEST_F(SelectionDialogSim, FolderChangeBlanksTheGridUntilPreview) {
     EXPECT_TRUE(observer.messages.empty());
 }
 
+TEST_F(SelectionDialogSim, DeclinedTransferReturnsToTheSelection) {
+    QDialog* d = open();
+    ASSERT_NE(d, nullptr);
+    preview(d);
+    QTest::mouseClick(GridButton(d, 0), Qt::LeftButton);
+    // Cancel in the transfer path dialog, and Yes to "Cancel image transfer?".
+    QTimer canceller;
+    int cancels = 0;
+    canceller.setInterval(10);
+    QObject::connect(&canceller, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (modal->objectName() == QLatin1String("VOKBROWSE")) {
+            if (auto* ok = modal->findChild<QAbstractButton*>(QStringLiteral("okButton")))
+                ok->click();
+        } else if (modal->objectName() == QLatin1String("VOKDLGCOM_FOLDER_STATUS")) {
+            ++cancels;
+            Control<QPushButton>(modal, 2)->click();
+        }
+    });
+    canceller.start();
+    QTest::mouseClick(Control<QPushButton>(d, 1022), Qt::LeftButton);
+    canceller.stop();
+    EXPECT_EQ(cancels, 1);
+    EXPECT_EQ(SelectionDialog(), d);
+    EXPECT_TRUE(Control<QPushButton>(d, 1022)->isEnabled());
+    EXPECT_TRUE(Look(GridButton(d, 0)).red);
+    EXPECT_TRUE(ReadFile(dest + "/DSC00001.jpg").empty());
+    EXPECT_EQ(notes(WM_DSC_STATUS, DSC_STATUS_FILE_WRITTEN), 0);
+}
+
+TEST_F(SelectionDialogSim, FailedTransferClosesTheDialog) {
+    camera.reset();
+    camera = std::make_unique<SimCamera>(home.dir, card,
+                                         std::vector<std::string>{"--fault", "26:*:status5"});
+    QDialog* d = open();
+    ASSERT_NE(d, nullptr);
+    preview(d);
+    QTest::mouseClick(GridButton(d, 0), Qt::LeftButton);
+    TransferPathAnswerer answerer(dest);
+    QTest::mouseClick(Control<QPushButton>(d, 1022), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(observer.messages.empty());
+    EXPECT_EQ(observer.messages.back(), 6);
+    EXPECT_EQ(SelectionDialog(), nullptr);
+    EXPECT_EQ(DscCom_Record()->sendBuffer, nullptr);
+    EXPECT_TRUE(ReadFile(dest + "/DSC00001.jpg").empty());
+}
+
 TEST_F(SelectionDialogSim, CloseCommandEndsTheConnection) {
     QDialog* d = open();
     ASSERT_NE(d, nullptr);
