@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -97,7 +98,8 @@ class StatusWindow : public QDialog {
         text_->setMinimumSize(360, 56);
         frame->setContentsMargins(0, 0, 0, 0);
         frame->addWidget(text_);
-        blink_.setInterval(1000);
+        // A fixed wait of the library like the others, so VOK_TIME_SCALE speeds it in tests.
+        blink_.setInterval(std::max(1, static_cast<int>(1000 * DscCom_TimeScale())));
         QObject::connect(&blink_, &QTimer::timeout, this, [this] {
             shown_ = !shown_;
             text_->setText(shown_ ? message_ : QString());
