@@ -93,8 +93,9 @@ class StatusWindow : public QDialog {
         text_ = new QLabel(this);
         text_->setObjectName(QStringLiteral("1027"));
         text_->setAlignment(Qt::AlignCenter);
-        text_->setFrameShape(QFrame::Panel);
-        text_->setFrameShadow(QFrame::Raised);
+        text_->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        text_->setLineWidth(2);
+        text_->setMargin(12);
         text_->setMinimumSize(360, 56);
         frame->setContentsMargins(0, 0, 0, 0);
         frame->addWidget(text_);
