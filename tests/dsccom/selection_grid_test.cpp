@@ -4,6 +4,7 @@
 #include <map>
 
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -264,6 +265,27 @@ TEST_F(SelectionGrid, ScrollingRefetchesOnceWhenTheScrollEnds) {
     for (int i = 0; i < 16; ++i)
         EXPECT_TRUE(Look(GridButton(d, i)).picture) << i;
     EXPECT_TRUE(observer.messages.empty());
+}
+
+TEST_F(SelectionGrid, WheelOverTheGridScrollsIt) {
+    card.folders = {100};
+    card.images = {{100, 40}};
+    QDialog* d = open();
+    ASSERT_NE(d, nullptr);
+    auto* bar = Control<QScrollBar>(d, 1018);
+    QTest::mouseClick(Control<QPushButton>(d, 1021), Qt::LeftButton);
+    QAbstractButton* over = GridButton(d, 5);
+    QPointF at(10, 10);
+    QWheelEvent wheel(at, over->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    // A real wheel event over a button reaches the dialog by propagation; a synthesized one
+    // does not propagate, so it is handed to the dialog as the propagation would.
+    QApplication::sendEvent(d, &wheel);
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_GT(bar->value(), 1);
+    std::vector<int> want = range(1, 16 + (bar->value() - 1) * 4);
+    EXPECT_EQ(thumbRequests(), want);
 }
 
 TEST_F(SelectionGrid, CacheTrimFreesFarThumbnails) {
