@@ -118,7 +118,7 @@ bool makeDir(const std::string& path, std::string* error) {
 }
 
 bool exifJpeg(const Picture& p, bool h2v1, int minute, Bytes* out) {
-    char date[20];
+    char date[32];
     std::snprintf(date, sizeof date, "2001:06:15 10:%02d:00", minute % 60);
     const Bytes app1 = exifApp1("Quintaral", "RT70", date);
     return encodeJpeg(p, 85, h2v1, &app1, out);
