@@ -2,9 +2,9 @@
 # transfer, with the real waits (VOK_TIME_SCALE=1 unless set): time taken against the floor of
 # the protocol's fixed 100 ms wait per exchange. One run of about a minute; no framework.
 if(TARGET rt70sim AND TARGET VokUsb01)
-    add_executable(dsccom_download_bench ${CMAKE_CURRENT_LIST_DIR}/dsccom_download.cpp)
-    target_link_libraries(dsccom_download_bench PRIVATE VokComRT70)
-    target_compile_definitions(dsccom_download_bench
+    add_executable(bench_dsccom_download ${CMAKE_CURRENT_LIST_DIR}/dsccom_download.cpp)
+    target_link_libraries(bench_dsccom_download PRIVATE VokComRT70)
+    target_compile_definitions(bench_dsccom_download
                                PRIVATE RT70SIM_PATH="$<TARGET_FILE:rt70sim>")
-    add_dependencies(dsccom_download_bench rt70sim VokUsb01)
+    add_dependencies(bench_dsccom_download rt70sim VokUsb01)
 endif()
