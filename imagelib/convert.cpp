@@ -111,7 +111,7 @@ static VokImgBlock* VokImg_Jpeg_ReadDIB_body(const char* path) {
 }
 
 static int jpg2bmp_body(const char* jpegPath, const char* bmpPath, int colors) {
-    if (!bmpPath || !*bmpPath || colors < 0 || colors == 1 || colors > 256)
+    if (!bmpPath || !*bmpPath || colors < 0 || (colors > 0 && colors < 8) || colors > 256)
         return 0;
     Bytes file;
     if (!read_whole_file(jpegPath, &file)) {

@@ -68,7 +68,7 @@ std::string target_of(const char* path) {
 }
 
 bool free_bytes(const std::string& folder, uint64_t* freeSpace) {
-    const char* stub = std::getenv("VOK_IMG_FREE_BYTES");
+    const char* stub = std::getenv("VOK_TEST_FREE_BYTES");
     if (stub && *stub) {
         char* end = nullptr;
         errno = 0;

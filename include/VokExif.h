@@ -309,7 +309,8 @@ VOK_API VokImgBlock* VokImg_ReadBmpFile(const char* path);
 /* A JPEG file decoded to a 24-bit packed bitmap, or null on any codec error. */
 VOK_API VokImgBlock* VokImg_Jpeg_ReadDIB(const char* path);
 
-/* The JPEG decoded into a BMP file; colors 2..256 quantises with libjpeg, 0 is 24-bit. */
+/* The JPEG decoded into a BMP file; colors 8..256 quantises with libjpeg (its
+ * quantisers need at least two levels per channel), 0 is 24-bit; other counts fail. */
 VOK_API int jpg2bmp(const char* jpegPath, const char* bmpPath, int colors);
 
 /* The 24-bit bitmap reduced to an 8-bit bitmap of at most 256 colours, or null. */
@@ -337,7 +338,7 @@ VOK_API void SetExifStructInfoMember(ExifTagEntry* entry, uint16_t tag, uint16_t
 /* ---- Files ---- */
 
 /* 1 when a file of newFile's size can replace dst on dst's file system. The environment
- * value VOK_IMG_FREE_BYTES, when set, stands in for the free space (tests). */
+ * value VOK_TEST_FREE_BYTES, when set, stands in for the free space (tests). */
 VOK_API int CheckDiskFreeSpace(const char* dst, const char* newFile);
 
 /* Size of the file in bytes, 0 when it cannot be opened. */

@@ -20,7 +20,3 @@ int vok_thumb_decode_jpeg(FILE* in, uint64_t maxPixels, VokThumbPixels* out) {
     out->stride = decoded.stride;
     return 1;
 }
-
-const char* vok_thumb_jpeg_message(void) {
-    return vok_jpeg_last_message();
-}

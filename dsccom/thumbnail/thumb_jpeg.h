@@ -28,9 +28,6 @@ typedef struct VokThumbPixels {
  * 1 on success with out filled, 0 on failure with out cleared. */
 int vok_thumb_decode_jpeg(FILE* in, uint64_t maxPixels, VokThumbPixels* out);
 
-/* libjpeg's text for the last failure on this thread (empty when none). */
-const char* vok_thumb_jpeg_message(void);
-
 #ifdef __cplusplus
 }
 #endif

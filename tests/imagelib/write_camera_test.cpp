@@ -295,7 +295,7 @@ TEST_F(WriteTest, ImageFormatCheckConvertsOnlyPlainAndCiffSources) {
     EXPECT_FALSE(std::filesystem::exists(dst2));
     EXPECT_EQ(ImageFormat_Check(in_work("missing.jpg").c_str(), dst2.c_str()), 0);
     // A conversion refused for disk space is a failure here, not a nonzero "success".
-    setenv("VOK_IMG_FREE_BYTES", "1", 1);
+    setenv("VOK_TEST_FREE_BYTES", "1", 1);
     EXPECT_EQ(ImageFormat_Check(plain.c_str(), dst2.c_str()), 0);
 }
 
@@ -368,17 +368,17 @@ TEST_F(WriteTest, CorruptSourceLeavesDestinationAndTempFolderAlone) {
 TEST_F(WriteTest, FullDiskGivesMinusOneAndKeepsTheOldFile) {
     std::string src = put_work("src.jpg", make_jpeg(320, 240, with(Sampling::S2x1)));
     std::string dst = put_work("dst.jpg", {'o', 'l', 'd'});
-    setenv("VOK_IMG_FREE_BYTES", "0", 1);
+    setenv("VOK_TEST_FREE_BYTES", "0", 1);
     EXPECT_EQ(ChangeFormatToExifAndSave(src.c_str(), dst.c_str(), nullptr, 0), -1);
-    setenv("VOK_IMG_FREE_BYTES", "2000", 1);
+    setenv("VOK_TEST_FREE_BYTES", "2000", 1);
     EXPECT_EQ(ChangeFormatToExifAndSave_Size(src.c_str(), dst.c_str(), nullptr, 0, 0, 0), -1);
     EXPECT_EQ(imgtest::read_file(dst), (Bytes{'o', 'l', 'd'}));
     EXPECT_TRUE(list_folder(tmp_).empty());
     EXPECT_EQ(list_folder(work_), (std::set<std::string>{"dst.jpg", "src.jpg"}));
     // The file system's own free space, through statvfs, is plenty here.
-    unsetenv("VOK_IMG_FREE_BYTES");
+    unsetenv("VOK_TEST_FREE_BYTES");
     EXPECT_EQ(CheckDiskFreeSpace(dst.c_str(), src.c_str()), 1);
-    setenv("VOK_IMG_FREE_BYTES", "100", 1);
+    setenv("VOK_TEST_FREE_BYTES", "100", 1);
     EXPECT_EQ(CheckDiskFreeSpace(dst.c_str(), src.c_str()), 0);
     EXPECT_EQ(CheckDiskFreeSpace(dst.c_str(), in_work("missing").c_str()), 0);
 }

@@ -177,7 +177,7 @@ class WriteTest : public ImgTest {
         std::filesystem::create_directories(tmp_);
         std::filesystem::create_directories(work_);
         for (auto [name, value] : {std::pair<const char*, const char*>{"TMPDIR", tmp_.c_str()},
-                                   {"VOK_IMG_FREE_BYTES", nullptr},
+                                   {"VOK_TEST_FREE_BYTES", nullptr},
                                    {"VOK_MSG_LOG", nullptr},
                                    {"VOK_MSG_ANSWER", nullptr}})
             vars_.push_back(std::make_unique<voktest::ScopedEnv>(name, value));

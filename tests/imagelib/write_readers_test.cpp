@@ -186,7 +186,7 @@ TEST_F(WriteTest, VokexifWritingCommands) {
     EXPECT_EQ(
         RunShell(vokexif() + " to-camera " + ShellQuote(bad) + " " + ShellQuote(out), dir_).status,
         1);
-    ProgramRun full = RunShell("VOK_IMG_FREE_BYTES=10 " + vokexif() + " to-camera " +
+    ProgramRun full = RunShell("VOK_TEST_FREE_BYTES=10 " + vokexif() + " to-camera " +
                                    ShellQuote(src) + " " + ShellQuote(in_work("full.jpg")),
                                dir_);
     EXPECT_EQ(full.status, 3);

@@ -137,8 +137,8 @@ int vokexif_to_camera(int argc, char** argv) {
 int vokexif_jpg2bmp(int argc, char** argv) {
     long colors = 0;
     if (argc == 4 && std::strcmp(argv[2], "--colors") == 0) {
-        if (!parse_number(argv[3], 0, 256, &colors) || colors == 1)
-            return usage_error("--colors takes 0 or 2 to 256, not", argv[3]);
+        if (!parse_number(argv[3], 0, 256, &colors) || (colors > 0 && colors < 8))
+            return usage_error("--colors takes 0 or 8 to 256, not", argv[3]);
     } else if (argc != 2) {
         return usage_error("usage: vokexif jpg2bmp SRC DST [--colors N]", nullptr);
     }
