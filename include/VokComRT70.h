@@ -132,7 +132,6 @@ VOK_API int VokDscCom_ResultMessage(int result);
 /* Shows the message of a result code, if it has one; returns its number or 0. */
 VOK_API int VokDscCom_ReportResult(int result);
 
-
 /* ---- Download from the camera to the PC ---- */
 
 /* Copies images from the camera into a folder on the PC. Mode 0: the selection dialog opens

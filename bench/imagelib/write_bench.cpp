@@ -36,7 +36,9 @@ std::vector<unsigned char> photo_pixels() {
             for (int c = 0; c < 3; ++c) {
                 int v = base[c] + noise;
                 rgb[(size_t(y) * kWidth + x) * 3 + size_t(c)] =
-                    static_cast<unsigned char>(v < 0 ? 0 : v > 255 ? 255 : v);
+                    static_cast<unsigned char>(v < 0     ? 0
+                                               : v > 255 ? 255
+                                                         : v);
             }
         }
     }
@@ -101,9 +103,9 @@ void run(benchmark::State& state, const char* source, bool scaled) {
     std::string src = files().dir + "/" + source;
     std::string dst = files().dir + "/out.jpg";
     for (auto _ : state) {
-        int result = scaled ? ChangeFormatToExifAndSave_Size(src.c_str(), dst.c_str(), nullptr, 0,
-                                                             640, 480)
-                            : ChangeFormatToExifAndSave(src.c_str(), dst.c_str(), nullptr, 0);
+        int result =
+            scaled ? ChangeFormatToExifAndSave_Size(src.c_str(), dst.c_str(), nullptr, 0, 640, 480)
+                   : ChangeFormatToExifAndSave(src.c_str(), dst.c_str(), nullptr, 0);
         if (result != 1) {
             state.SkipWithError("conversion failed");
             break;
