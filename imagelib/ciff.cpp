@@ -1,5 +1,5 @@
 /* CIFF heaps in APP0 segments: the image size that old cameras stored in a heap instead of
- * an Exif segment. The heap's directory and the image specification are reached through
+ * an Exif segment. The heap's directory and the image record are reached through
  * offsets inside the heap, each checked against the heap's end. */
 #include "img_internal.h"
 
@@ -33,11 +33,11 @@ int heap_size(const unsigned char* data, uint64_t ciff, uint64_t end, uint32_t* 
             return 0;
         if (read_uint(heap + record, 2, be) != kTypeImageSpec)
             continue;
-        uint32_t spec = read_uint(heap + record + 6, 4, be);
-        if (!fits(spec, 8, heapLength))
+        uint32_t imageRecord = read_uint(heap + record + 6, 4, be);
+        if (!fits(imageRecord, 8, heapLength))
             return 0;
-        *width = read_uint(heap + spec, 4, be);
-        *height = read_uint(heap + spec + 4, 4, be);
+        *width = read_uint(heap + imageRecord, 4, be);
+        *height = read_uint(heap + imageRecord + 4, 4, be);
         return 1;
     }
     return 0;

@@ -237,17 +237,18 @@ TiffEntry rational(uint16_t tag, uint32_t numerator, uint32_t denominator) {
     return e;
 }
 
-Bytes build_tiff(const TiffSpec& spec, TiffLayout* layoutOut) {
-    const bool be = spec.bigEndian;
-    std::vector<TiffEntry> dirs[4] = {spec.ifd0, spec.exif, spec.interop, spec.ifd1};
-    const bool present[4] = {true, spec.hasExif, spec.hasExif && spec.hasInterop, spec.hasIfd1};
+Bytes build_tiff(const TiffLayout& layout, TiffLayout* layoutOut) {
+    const bool be = layout.bigEndian;
+    std::vector<TiffEntry> dirs[4] = {layout.ifd0, layout.exif, layout.interop, layout.ifd1};
+    const bool present[4] = {true, layout.hasExif, layout.hasExif && layout.hasInterop,
+                             layout.hasIfd1};
     if (present[1])
         dirs[0].push_back(longv(34665, 0));
     if (present[2])
         dirs[1].push_back(longv(40965, 0));
-    if (present[3] && !spec.thumbnail.empty()) {
+    if (present[3] && !layout.thumbnail.empty()) {
         dirs[3].push_back(longv(513, 0));
-        dirs[3].push_back(longv(514, uint32_t(spec.thumbnail.size())));
+        dirs[3].push_back(longv(514, uint32_t(layout.thumbnail.size())));
     }
     for (auto& d : dirs)
         std::stable_sort(d.begin(), d.end(),
@@ -275,14 +276,14 @@ Bytes build_tiff(const TiffSpec& spec, TiffLayout* layoutOut) {
     layout.interop = dirOffset[2];
     layout.ifd1 = dirOffset[3];
     layout.thumbnail = off;
-    layout.trailer = off + uint32_t(spec.thumbnail.size());
+    layout.trailer = off + uint32_t(layout.thumbnail.size());
     for (auto& d : dirs) {
         for (TiffEntry& e : d) {
             if (e.tag == 34665 && present[1])
                 e.numbers = {layout.exif};
             if (e.tag == 40965 && present[2])
                 e.numbers = {layout.interop};
-            if (e.tag == 513 && present[3] && !spec.thumbnail.empty())
+            if (e.tag == 513 && present[3] && !layout.thumbnail.empty())
                 e.numbers = {layout.thumbnail};
         }
     }
@@ -320,35 +321,35 @@ Bytes build_tiff(const TiffSpec& spec, TiffLayout* layoutOut) {
                 out.push_back(0);
         }
     }
-    out.insert(out.end(), spec.thumbnail.begin(), spec.thumbnail.end());
-    out.insert(out.end(), spec.trailer.begin(), spec.trailer.end());
+    out.insert(out.end(), layout.thumbnail.begin(), layout.thumbnail.end());
+    out.insert(out.end(), layout.trailer.begin(), layout.trailer.end());
     if (layoutOut)
         *layoutOut = layout;
     return out;
 }
 
-TiffSpec camera_exif(bool bigEndian, uint32_t width, uint32_t height) {
-    TiffSpec spec;
-    spec.bigEndian = bigEndian;
-    spec.ifd0 = {ascii(271, "Quintaral"),
-                 ascii(272, "qubex    "),
-                 rational(282, 72, 1),
-                 rational(283, 72, 1),
-                 shortv(296, 2),
-                 ascii(305, "Ver.1.0"),
-                 ascii(306, "2000:01:05 13:45:10"),
-                 shortv(531, 2)};
-    spec.exif = {undefined(36864, "0210"),
-                 ascii(36867, "1999:12:31 23:59:59"),
-                 ascii(36868, "1999:12:31 23:59:59"),
-                 undefined(37121, std::string("\x01\x02\x03\x00", 4)),
-                 undefined(40960, "0100"),
-                 shortv(40961, 1),
-                 longv(40962, width),
-                 longv(40963, height)};
-    spec.interop = {ascii(1, "R98"), undefined(2, "0100")};
-    spec.ifd1 = {shortv(259, 6), rational(282, 72, 1), rational(283, 72, 1), shortv(296, 2)};
-    return spec;
+TiffLayout camera_exif(bool bigEndian, uint32_t width, uint32_t height) {
+    TiffLayout layout;
+    layout.bigEndian = bigEndian;
+    layout.ifd0 = {ascii(271, "Quintaral"),
+                   ascii(272, "qubex    "),
+                   rational(282, 72, 1),
+                   rational(283, 72, 1),
+                   shortv(296, 2),
+                   ascii(305, "Ver.1.0"),
+                   ascii(306, "2000:01:05 13:45:10"),
+                   shortv(531, 2)};
+    layout.exif = {undefined(36864, "0210"),
+                   ascii(36867, "1999:12:31 23:59:59"),
+                   ascii(36868, "1999:12:31 23:59:59"),
+                   undefined(37121, std::string("\x01\x02\x03\x00", 4)),
+                   undefined(40960, "0100"),
+                   shortv(40961, 1),
+                   longv(40962, width),
+                   longv(40963, height)};
+    layout.interop = {ascii(1, "R98"), undefined(2, "0100")};
+    layout.ifd1 = {shortv(259, 6), rational(282, 72, 1), rational(283, 72, 1), shortv(296, 2)};
+    return layout;
 }
 
 Bytes exif_app1(const Bytes& tiff) {
@@ -424,29 +425,29 @@ Bytes make_bmp(int width, int height, bool coreHeader, bool topDown) {
 
 Bytes make_tiff_file(bool bigEndian, uint32_t width, uint32_t height,
                      const std::vector<TiffEntry>& extra, bool withExif, bool withInterop) {
-    TiffSpec spec;
-    spec.bigEndian = bigEndian;
+    TiffLayout layout;
+    layout.bigEndian = bigEndian;
     TiffEntry bits;
     bits.tag = 258;
     bits.type = 3;
     bits.count = 3;
     bits.numbers = {8, 8, 8};
-    spec.ifd0 = {longv(256, width), longv(257, height), bits,
-                 shortv(259, 1),    shortv(262, 2),     longv(273, 0),
-                 shortv(277, 3),    longv(278, height), longv(279, width * height * 3)};
-    spec.ifd0.insert(spec.ifd0.end(), extra.begin(), extra.end());
-    spec.hasExif = withExif;
-    spec.hasInterop = withInterop;
-    spec.exif = {undefined(36864, "0220"), undefined(40960, "0100"), shortv(40961, 1)};
-    spec.interop = {ascii(1, "R98"), undefined(2, "0100")};
-    spec.trailer.assign(size_t(width) * height * 3, 0x40);
+    layout.ifd0 = {longv(256, width), longv(257, height), bits,
+                   shortv(259, 1),    shortv(262, 2),     longv(273, 0),
+                   shortv(277, 3),    longv(278, height), longv(279, width * height * 3)};
+    layout.ifd0.insert(layout.ifd0.end(), extra.begin(), extra.end());
+    layout.hasExif = withExif;
+    layout.hasInterop = withInterop;
+    layout.exif = {undefined(36864, "0220"), undefined(40960, "0100"), shortv(40961, 1)};
+    layout.interop = {ascii(1, "R98"), undefined(2, "0100")};
+    layout.trailer.assign(size_t(width) * height * 3, 0x40);
     TiffLayout layout;
-    build_tiff(spec, &layout);
-    for (TiffEntry& e : spec.ifd0) {
+    build_tiff(layout, &layout);
+    for (TiffEntry& e : layout.ifd0) {
         if (e.tag == 273)
             e.numbers = {layout.trailer};
     }
-    return build_tiff(spec);
+    return build_tiff(layout);
 }
 
 bool write_file(const std::string& path, const Bytes& bytes) {

@@ -112,14 +112,14 @@ class VokexifTest : public ImgTest {
 };
 
 Bytes camera_file(bool be, bool thumbnail) {
-    TiffSpec spec = camera_exif(be, 64, 48);
+    TiffLayout layout = camera_exif(be, 64, 48);
     if (thumbnail) {
         JpegOptions o;
         o.jfif = false;
-        spec.hasIfd1 = true;
-        spec.thumbnail = make_jpeg(160, 120, o);
+        layout.hasIfd1 = true;
+        layout.thumbnail = make_jpeg(160, 120, o);
     }
-    return insert_after_soi(make_jpeg(64, 48), exif_app1(build_tiff(spec)));
+    return insert_after_soi(make_jpeg(64, 48), exif_app1(build_tiff(layout)));
 }
 
 } // namespace
