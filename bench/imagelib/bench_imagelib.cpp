@@ -35,18 +35,18 @@ std::vector<std::string> make_folder(const std::string& dir, int count) {
     }
     std::vector<std::string> paths;
     for (int i = 0; i < count; ++i) {
-        TiffLayout layout = camera_exif(i % 2 == 1, 640, 480);
+        TiffPlan plan = camera_exif(i % 2 == 1, 640, 480);
         char date[32];
         std::snprintf(date, sizeof date, "20%02d:%02d:%02d 12:%02d:%02d", i % 30, i % 12 + 1,
                       i % 28 + 1, i % 60, (i * 7) % 60);
-        layout.exif[1] = ascii(36867, date);
-        layout.ifd0[0] = ascii(271, "Maker" + std::to_string(i % 7));
-        layout.hasIfd1 = true;
-        layout.thumbnail = thumb;
+        plan.exif[1] = ascii(36867, date);
+        plan.ifd0[0] = ascii(271, "Maker" + std::to_string(i % 7));
+        plan.hasIfd1 = true;
+        plan.thumbnail = thumb;
         char name[32];
         std::snprintf(name, sizeof name, "/DSC%05d.jpg", i + 1);
         std::string path = dir + name;
-        write_file(path, insert_after_soi(images[i % 4], exif_app1(build_tiff(layout))));
+        write_file(path, insert_after_soi(images[i % 4], exif_app1(build_tiff(plan))));
         paths.push_back(path);
     }
     return paths;

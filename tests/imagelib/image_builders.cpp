@@ -237,18 +237,17 @@ TiffEntry rational(uint16_t tag, uint32_t numerator, uint32_t denominator) {
     return e;
 }
 
-Bytes build_tiff(const TiffLayout& layout, TiffLayout* layoutOut) {
-    const bool be = layout.bigEndian;
-    std::vector<TiffEntry> dirs[4] = {layout.ifd0, layout.exif, layout.interop, layout.ifd1};
-    const bool present[4] = {true, layout.hasExif, layout.hasExif && layout.hasInterop,
-                             layout.hasIfd1};
+Bytes build_tiff(const TiffPlan& plan, TiffLayout* layoutOut) {
+    const bool be = plan.bigEndian;
+    std::vector<TiffEntry> dirs[4] = {plan.ifd0, plan.exif, plan.interop, plan.ifd1};
+    const bool present[4] = {true, plan.hasExif, plan.hasExif && plan.hasInterop, plan.hasIfd1};
     if (present[1])
         dirs[0].push_back(longv(34665, 0));
     if (present[2])
         dirs[1].push_back(longv(40965, 0));
-    if (present[3] && !layout.thumbnail.empty()) {
+    if (present[3] && !plan.thumbnail.empty()) {
         dirs[3].push_back(longv(513, 0));
-        dirs[3].push_back(longv(514, uint32_t(layout.thumbnail.size())));
+        dirs[3].push_back(longv(514, uint32_t(plan.thumbnail.size())));
     }
     for (auto& d : dirs)
         std::stable_sort(d.begin(), d.end(),
@@ -276,14 +275,14 @@ Bytes build_tiff(const TiffLayout& layout, TiffLayout* layoutOut) {
     layout.interop = dirOffset[2];
     layout.ifd1 = dirOffset[3];
     layout.thumbnail = off;
-    layout.trailer = off + uint32_t(layout.thumbnail.size());
+    layout.trailer = off + uint32_t(plan.thumbnail.size());
     for (auto& d : dirs) {
         for (TiffEntry& e : d) {
             if (e.tag == 34665 && present[1])
                 e.numbers = {layout.exif};
             if (e.tag == 40965 && present[2])
                 e.numbers = {layout.interop};
-            if (e.tag == 513 && present[3] && !layout.thumbnail.empty())
+            if (e.tag == 513 && present[3] && !plan.thumbnail.empty())
                 e.numbers = {layout.thumbnail};
         }
     }
@@ -321,35 +320,35 @@ Bytes build_tiff(const TiffLayout& layout, TiffLayout* layoutOut) {
                 out.push_back(0);
         }
     }
-    out.insert(out.end(), layout.thumbnail.begin(), layout.thumbnail.end());
-    out.insert(out.end(), layout.trailer.begin(), layout.trailer.end());
+    out.insert(out.end(), plan.thumbnail.begin(), plan.thumbnail.end());
+    out.insert(out.end(), plan.trailer.begin(), plan.trailer.end());
     if (layoutOut)
         *layoutOut = layout;
     return out;
 }
 
-TiffLayout camera_exif(bool bigEndian, uint32_t width, uint32_t height) {
-    TiffLayout layout;
-    layout.bigEndian = bigEndian;
-    layout.ifd0 = {ascii(271, "Quintaral"),
-                   ascii(272, "qubex    "),
-                   rational(282, 72, 1),
-                   rational(283, 72, 1),
-                   shortv(296, 2),
-                   ascii(305, "Ver.1.0"),
-                   ascii(306, "2000:01:05 13:45:10"),
-                   shortv(531, 2)};
-    layout.exif = {undefined(36864, "0210"),
-                   ascii(36867, "1999:12:31 23:59:59"),
-                   ascii(36868, "1999:12:31 23:59:59"),
-                   undefined(37121, std::string("\x01\x02\x03\x00", 4)),
-                   undefined(40960, "0100"),
-                   shortv(40961, 1),
-                   longv(40962, width),
-                   longv(40963, height)};
-    layout.interop = {ascii(1, "R98"), undefined(2, "0100")};
-    layout.ifd1 = {shortv(259, 6), rational(282, 72, 1), rational(283, 72, 1), shortv(296, 2)};
-    return layout;
+TiffPlan camera_exif(bool bigEndian, uint32_t width, uint32_t height) {
+    TiffPlan plan;
+    plan.bigEndian = bigEndian;
+    plan.ifd0 = {ascii(271, "Quintaral"),
+                 ascii(272, "qubex    "),
+                 rational(282, 72, 1),
+                 rational(283, 72, 1),
+                 shortv(296, 2),
+                 ascii(305, "Ver.1.0"),
+                 ascii(306, "2000:01:05 13:45:10"),
+                 shortv(531, 2)};
+    plan.exif = {undefined(36864, "0210"),
+                 ascii(36867, "1999:12:31 23:59:59"),
+                 ascii(36868, "1999:12:31 23:59:59"),
+                 undefined(37121, std::string("\x01\x02\x03\x00", 4)),
+                 undefined(40960, "0100"),
+                 shortv(40961, 1),
+                 longv(40962, width),
+                 longv(40963, height)};
+    plan.interop = {ascii(1, "R98"), undefined(2, "0100")};
+    plan.ifd1 = {shortv(259, 6), rational(282, 72, 1), rational(283, 72, 1), shortv(296, 2)};
+    return plan;
 }
 
 Bytes exif_app1(const Bytes& tiff) {
@@ -363,7 +362,7 @@ Bytes exif_app1(const Bytes& tiff) {
 
 Bytes ciff_app0(uint32_t width, uint32_t height, bool be) {
     Bytes heap;
-    // Image specification at heap offset 0: width, height, aspect, rotation, bit depths.
+    // The image record at heap offset 0: width, height, aspect, rotation, bit depths.
     put32(heap, width, be);
     put32(heap, height, be);
     put32(heap, 0x3F800000, be);
@@ -425,29 +424,29 @@ Bytes make_bmp(int width, int height, bool coreHeader, bool topDown) {
 
 Bytes make_tiff_file(bool bigEndian, uint32_t width, uint32_t height,
                      const std::vector<TiffEntry>& extra, bool withExif, bool withInterop) {
-    TiffLayout layout;
-    layout.bigEndian = bigEndian;
+    TiffPlan plan;
+    plan.bigEndian = bigEndian;
     TiffEntry bits;
     bits.tag = 258;
     bits.type = 3;
     bits.count = 3;
     bits.numbers = {8, 8, 8};
-    layout.ifd0 = {longv(256, width), longv(257, height), bits,
-                   shortv(259, 1),    shortv(262, 2),     longv(273, 0),
-                   shortv(277, 3),    longv(278, height), longv(279, width * height * 3)};
-    layout.ifd0.insert(layout.ifd0.end(), extra.begin(), extra.end());
-    layout.hasExif = withExif;
-    layout.hasInterop = withInterop;
-    layout.exif = {undefined(36864, "0220"), undefined(40960, "0100"), shortv(40961, 1)};
-    layout.interop = {ascii(1, "R98"), undefined(2, "0100")};
-    layout.trailer.assign(size_t(width) * height * 3, 0x40);
+    plan.ifd0 = {longv(256, width), longv(257, height), bits,
+                 shortv(259, 1),    shortv(262, 2),     longv(273, 0),
+                 shortv(277, 3),    longv(278, height), longv(279, width * height * 3)};
+    plan.ifd0.insert(plan.ifd0.end(), extra.begin(), extra.end());
+    plan.hasExif = withExif;
+    plan.hasInterop = withInterop;
+    plan.exif = {undefined(36864, "0220"), undefined(40960, "0100"), shortv(40961, 1)};
+    plan.interop = {ascii(1, "R98"), undefined(2, "0100")};
+    plan.trailer.assign(size_t(width) * height * 3, 0x40);
     TiffLayout layout;
-    build_tiff(layout, &layout);
-    for (TiffEntry& e : layout.ifd0) {
+    build_tiff(plan, &layout);
+    for (TiffEntry& e : plan.ifd0) {
         if (e.tag == 273)
             e.numbers = {layout.trailer};
     }
-    return build_tiff(layout);
+    return build_tiff(plan);
 }
 
 bool write_file(const std::string& path, const Bytes& bytes) {

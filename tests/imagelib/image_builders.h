@@ -53,7 +53,7 @@ TiffEntry rational(uint16_t tag, uint32_t numerator, uint32_t denominator);
 
 // Directories of a TIFF structure; the pointer tags (34665, 40965, 513/514) and the chain
 // from directory 0 to directory 1 are added by build_tiff.
-struct TiffLayout {
+struct TiffPlan {
     bool bigEndian = false;
     std::vector<TiffEntry> ifd0, exif, interop, ifd1;
     bool hasExif = true;
@@ -67,10 +67,10 @@ struct TiffLayout {
     uint32_t ifd0 = 0, exif = 0, interop = 0, ifd1 = 0, thumbnail = 0, trailer = 0;
 };
 
-Bytes build_tiff(const TiffLayout& layout, TiffLayout* layout = nullptr);
+Bytes build_tiff(const TiffPlan& plan, TiffLayout* layout = nullptr);
 
 // A typical camera Exif set: Make, Model, dates, sizes, version, interoperability.
-TiffLayout camera_exif(bool bigEndian, uint32_t width, uint32_t height);
+TiffPlan camera_exif(bool bigEndian, uint32_t width, uint32_t height);
 
 // FF E1, length, "Exif\0\0" and the TIFF bytes.
 Bytes exif_app1(const Bytes& tiff);

@@ -23,10 +23,10 @@ Bytes thumbnail_jpeg() {
     return make_jpeg(160, 120, o);
 }
 
-Bytes exif_file(const TiffLayout& layout, Sampling sampling = Sampling::S2x1) {
+Bytes exif_file(const TiffPlan& plan, Sampling sampling = Sampling::S2x1) {
     JpegOptions o;
     o.sampling = sampling;
-    return insert_after_soi(make_jpeg(64, 48, o), exif_app1(build_tiff(layout)));
+    return insert_after_soi(make_jpeg(64, 48, o), exif_app1(build_tiff(plan)));
 }
 
 std::string text_of(const VokImgBlock* block, uint32_t tag, int isExif) {
@@ -69,14 +69,14 @@ TEST_F(ImgDirectoryTest, BothByteOrdersGiveTheSameValues) {
 }
 
 TEST_F(ImgDirectoryTest, SearchOrderDirectoryZeroChainExifInterop) {
-    TiffLayout layout = camera_exif(false, 64, 48);
-    layout.exif.push_back(ascii(271, "ExifMake"));      // also in directory 0
-    layout.ifd1.push_back(ascii(305, "ChainSoftware")); // also in directory 0
-    layout.ifd1.push_back(ascii(316, "HostInIfd1"));    // only in the chain
-    layout.interop.push_back(ascii(272, "InteropModel"));
-    layout.interop.push_back(ascii(4097, "OnlyInterop"));
-    layout.hasIfd1 = true;
-    Bytes tiff = build_tiff(layout);
+    TiffPlan plan = camera_exif(false, 64, 48);
+    plan.exif.push_back(ascii(271, "ExifMake"));      // also in directory 0
+    plan.ifd1.push_back(ascii(305, "ChainSoftware")); // also in directory 0
+    plan.ifd1.push_back(ascii(316, "HostInIfd1"));    // only in the chain
+    plan.interop.push_back(ascii(272, "InteropModel"));
+    plan.interop.push_back(ascii(4097, "OnlyInterop"));
+    plan.hasIfd1 = true;
+    Bytes tiff = build_tiff(plan);
     VokImgBlock b = view(tiff);
     EXPECT_EQ(text_of(&b, 271, 0), "Quintaral");
     EXPECT_EQ(text_of(&b, 305, 0), "Ver.1.0");
@@ -97,19 +97,19 @@ TEST_F(ImgDirectoryTest, SearchOrderDirectoryZeroChainExifInterop) {
 }
 
 TEST_F(ImgDirectoryTest, InteropIndexComesOnlyFromTheInteropDirectory) {
-    TiffLayout layout = camera_exif(true, 64, 48);
-    layout.ifd0.push_back(ascii(1, "BAD"));
-    std::string path = put("x.jpg", exif_file(layout));
+    TiffPlan plan = camera_exif(true, 64, 48);
+    plan.ifd0.push_back(ascii(1, "BAD"));
+    std::string path = put("x.jpg", exif_file(plan));
     ImageInfo info{};
     ASSERT_EQ(Get_Exif_Info(path.c_str(), &info), 1);
     EXPECT_STREQ(info.interopIndex, "R98");
 }
 
 TEST_F(ImgDirectoryTest, OneDirectoryScanAndEntryPlaces) {
-    TiffLayout layout = camera_exif(false, 64, 48);
-    layout.hasIfd1 = true;
+    TiffPlan plan = camera_exif(false, 64, 48);
+    plan.hasIfd1 = true;
     TiffLayout layout;
-    Bytes tiff = build_tiff(layout, &layout);
+    Bytes tiff = build_tiff(plan, &layout);
     uint32_t offset = 0, size = 0, type = 0, next = 0;
     EXPECT_EQ(ScanIFDFromData(tiff.data(), layout.ifd0, 296, 0, uint32_t(tiff.size()), &offset,
                               &size, &type, &next),
@@ -167,9 +167,9 @@ TEST_F(ImgDirectoryTest, ValuesAreReadByTheEntrysType) {
 }
 
 TEST_F(ImgDirectoryTest, DamagedOffsetsEndTheSearch) {
-    TiffLayout layout = camera_exif(false, 64, 48);
+    TiffPlan plan = camera_exif(false, 64, 48);
     TiffLayout layout;
-    Bytes tiff = build_tiff(layout, &layout);
+    Bytes tiff = build_tiff(plan, &layout);
     uint32_t o = 0, s = 0;
     // Directory 0 beyond the data.
     Bytes far = tiff;
@@ -184,7 +184,7 @@ TEST_F(ImgDirectoryTest, DamagedOffsetsEndTheSearch) {
     EXPECT_EQ(ScanTargetTag(many.data(), 271, 0, uint32_t(many.size()), &o, &s, nullptr), 1);
     // A chain that points back at itself ends.
     Bytes loop = tiff;
-    uint32_t next = layout.ifd0 + 2 + uint32_t(layout.ifd0.size() + 1) * 12;
+    uint32_t next = layout.ifd0 + 2 + uint32_t(plan.ifd0.size() + 1) * 12;
     loop[next] = uint8_t(layout.ifd0);
     EXPECT_EQ(ScanTargetTag(loop.data(), 9999, 0, uint32_t(loop.size()), &o, &s, nullptr), 0);
     // Data too short for a header, and no data at all.
@@ -207,10 +207,10 @@ using ImgRecordTest = ImgTest;
 
 TEST_F(ImgRecordTest, ExifInfoWithInteropAndThumbnail) {
     for (bool be : {false, true}) {
-        TiffLayout layout = camera_exif(be, 640, 480);
-        layout.hasIfd1 = true;
-        layout.thumbnail = thumbnail_jpeg();
-        std::string path = put(be ? "mm.jpg" : "ii.jpg", exif_file(layout));
+        TiffPlan plan = camera_exif(be, 640, 480);
+        plan.hasIfd1 = true;
+        plan.thumbnail = thumbnail_jpeg();
+        std::string path = put(be ? "mm.jpg" : "ii.jpg", exif_file(plan));
         ImageInfo info{};
         ASSERT_EQ(Get_Exif_Info(path.c_str(), &info), 1);
         EXPECT_EQ(info.width, 640u);
@@ -243,11 +243,11 @@ TEST_F(ImgRecordTest, NoThumbnailPointerMarks999) {
 }
 
 TEST_F(ImgRecordTest, ThumbnailPointerPastTheBlockReadsNothing) {
-    TiffLayout layout = camera_exif(false, 64, 48);
-    layout.hasIfd1 = true;
-    layout.ifd1.push_back(longv(513, 0x7FFFFFF0));
-    layout.ifd1.push_back(longv(514, 0x7FFFFFF0));
-    std::string path = put("a.jpg", exif_file(layout));
+    TiffPlan plan = camera_exif(false, 64, 48);
+    plan.hasIfd1 = true;
+    plan.ifd1.push_back(longv(513, 0x7FFFFFF0));
+    plan.ifd1.push_back(longv(514, 0x7FFFFFF0));
+    std::string path = put("a.jpg", exif_file(plan));
     ImageInfo info{};
     ASSERT_EQ(Get_Exif_Info(path.c_str(), &info), 1);
     EXPECT_EQ(info.thumbnailState, 0u);
@@ -255,9 +255,9 @@ TEST_F(ImgRecordTest, ThumbnailPointerPastTheBlockReadsNothing) {
 }
 
 TEST_F(ImgRecordTest, MissingInteropFailsButGetExifDataSucceeds) {
-    TiffLayout layout = camera_exif(false, 640, 480);
-    layout.hasInterop = false;
-    std::string path = put("noi.jpg", exif_file(layout));
+    TiffPlan plan = camera_exif(false, 640, 480);
+    plan.hasInterop = false;
+    std::string path = put("noi.jpg", exif_file(plan));
     ImageInfo info{};
     EXPECT_EQ(Get_Exif_Info(path.c_str(), &info), 0);
     EXPECT_STREQ(info.make, "Quintaral"); // filled before the failure
@@ -271,8 +271,8 @@ TEST_F(ImgRecordTest, MissingInteropFailsButGetExifDataSucceeds) {
     EXPECT_STREQ(info.interopIndex, "");
 
     // Without the size tags, the size comes from the JPEG frame.
-    layout.exif.erase(layout.exif.end() - 2, layout.exif.end());
-    std::string bare = put("nosize.jpg", exif_file(layout));
+    plan.exif.erase(plan.exif.end() - 2, plan.exif.end());
+    std::string bare = put("nosize.jpg", exif_file(plan));
     ASSERT_EQ(GetExifData(bare.c_str(), &info), 1);
     EXPECT_EQ(info.width, 64u);
     EXPECT_EQ(info.height, 48u);
@@ -393,10 +393,10 @@ TEST_F(ImgRecordTest, GetExifDataOnMissingUnknownAndReusedRecords) {
     EXPECT_EQ(info.width, 0u);
     EXPECT_STREQ(info.make, "");
     // A record used for an Exif file and then a bitmap keeps no Exif fields.
-    TiffLayout layout = camera_exif(false, 64, 48);
-    layout.hasIfd1 = true;
-    layout.thumbnail = thumbnail_jpeg();
-    std::string exif = put("e.jpg", exif_file(layout));
+    TiffPlan plan = camera_exif(false, 64, 48);
+    plan.hasIfd1 = true;
+    plan.thumbnail = thumbnail_jpeg();
+    std::string exif = put("e.jpg", exif_file(plan));
     std::string bmp = put("b.bmp", make_bmp(3, 2));
     ASSERT_EQ(GetExifData(exif.c_str(), &info), 1);
     EXPECT_EQ(info.thumbnail.width, 160u);

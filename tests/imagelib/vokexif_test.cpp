@@ -112,14 +112,14 @@ class VokexifTest : public ImgTest {
 };
 
 Bytes camera_file(bool be, bool thumbnail) {
-    TiffLayout layout = camera_exif(be, 64, 48);
+    TiffPlan plan = camera_exif(be, 64, 48);
     if (thumbnail) {
         JpegOptions o;
         o.jfif = false;
-        layout.hasIfd1 = true;
-        layout.thumbnail = make_jpeg(160, 120, o);
+        plan.hasIfd1 = true;
+        plan.thumbnail = make_jpeg(160, 120, o);
     }
-    return insert_after_soi(make_jpeg(64, 48), exif_app1(build_tiff(layout)));
+    return insert_after_soi(make_jpeg(64, 48), exif_app1(build_tiff(plan)));
 }
 
 } // namespace
