@@ -1,4 +1,4 @@
-/* The exported operations of VokUsb01: the seven design operations, the pipe calls
+/* The exported operations of VokUsb01: the seven camera-link operations, the pipe calls
  * that stand in for the platform's file calls, and the last-error getter. Each picks
  * its back end at run time: the virtual camera when VOKUSB_SIM is set, else libusb. */
 #include "link.h"

@@ -78,7 +78,7 @@ OpenResult usbOpen(const char* name, LinkHandle* out) {
     if (count < 0)
         return OpenResult::NoCamera;
 
-    // As with the design's interface search: the first matching device that opens wins.
+    // As with the original device-interface search: the first matching device that opens wins.
     OpenResult result = OpenResult::NoCamera;
     for (ssize_t i = 0; i < count && result == OpenResult::NoCamera; ++i) {
         libusb_device_descriptor desc{};

@@ -1,4 +1,4 @@
-/* How the design's device requests map onto USB for a real camera, in one place: the
+/* How the camera link's device requests map onto USB for a real camera, in one place: the
  * vendor:product ids of VOKUSB_ID, the vendor request number of a control code, and
  * which pipe name is which bulk endpoint. Pure functions, so tests can check them. */
 #ifndef VOK_CAMLINK_USB_MAP_H

@@ -1,4 +1,4 @@
-// The selection dialog's bitmaps drawn with QPainter at their design sizes, and the painting
+// The selection dialog's bitmaps drawn with QPainter at their original sizes, and the painting
 // of one grid button: everything goes into a pixmap first so the button is copied whole.
 #include "DscSelectionArt.h"
 
