@@ -129,7 +129,8 @@ VOK_API int VokDscCom_GetImageNumbers(uint16_t folder, uint16_t* numbers, int32_
 VOK_API int VokDscCom_GetImageInfo(uint16_t folder, uint16_t image, int32_t* kind, uint32_t* size);
 /* The catalogue message number that reports a result code (0: none). */
 VOK_API int VokDscCom_ResultMessage(int result);
-/* Shows the message of a result code, if it has one; returns its number or 0. */
+/* Shows the message of a result code, if it has one and the exchange has not shown one for
+ * it already; returns its number or 0. */
 VOK_API int VokDscCom_ReportResult(int result);
 
 /* ---- Download from the camera to the PC ---- */

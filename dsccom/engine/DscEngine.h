@@ -115,6 +115,9 @@ VOK_API int DscCom_BuildPacket(int type, uint8_t sequence, uint8_t command, uint
                                const void* payload);
 VOK_API int DscCom_Exchange(int timeLimit);
 VOK_API int DscCom_CheckReply(int expectedReply);
+/* True for results whose message the exchange or the block reader has shown already, so
+ * that reporting the result through the result-code table would say it a second time. */
+VOK_API bool DscCom_ResultShownByExchange(int result);
 /* The exchange with its retries for an ordinary command: up to three attempts with the
  * same packet, both sequence bytes set to sequence. */
 VOK_API int DscCom_Command(uint8_t command, uint8_t sequence, const void* payload,

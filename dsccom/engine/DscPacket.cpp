@@ -162,7 +162,15 @@ int VokDscCom_ResultMessage(int result) {
     }
 }
 
+bool DscCom_ResultShownByExchange(int result) {
+    return result == DSC_ERR_REPORTED || result == DSC_ERR_FRAME || result == 31 || result == 32 ||
+           result == DSC_ERR_REPLY || result == DSC_ERR_WRITE || result == DSC_ERR_PIPE ||
+           result == DSC_ERR_SIZE0;
+}
+
 int VokDscCom_ReportResult(int result) {
+    if (DscCom_ResultShownByExchange(result))
+        return 0;
     int number = VokDscCom_ResultMessage(result);
     if (number)
         DscCom_ShowMessage(number);

@@ -109,14 +109,6 @@ int indexInfo(uint32_t index, int32_t* kind, uint32_t* size) {
     return *size == 0 ? DSC_ERR_SIZE0 : DSC_OK;
 }
 
-// Results after which the exchange has already shown its message (the image block reader
-// shows message 8 itself on its last attempt).
-bool shownByExchange(int result) {
-    return result == DSC_ERR_REPORTED || result == DSC_ERR_FRAME || result == 31 || result == 32 ||
-           result == DSC_ERR_REPLY || result == DSC_ERR_WRITE || result == DSC_ERR_PIPE ||
-           result == DSC_ERR_SIZE0;
-}
-
 // The result-code table; in modes 1 and 2 nobody else would say anything about a code the
 // table leaves out (a camera that stopped answering, an image that vanished), so those get
 // a message of their own there. Mode 0's selection dialog shows its own message afterwards.
@@ -196,7 +188,8 @@ int copyOne(Run* run, const Source& s) {
     }
     // An ordinary command shows message 14 itself once its attempts ran out.
     if (result != DSC_OK)
-        return shownByExchange(result) || result == DSC_ERR_NOANSWER ? DSC_ERR_REPORTED : result;
+        return DscCom_ResultShownByExchange(result) || result == DSC_ERR_NOANSWER ? DSC_ERR_REPORTED
+                                                                                  : result;
     uint8_t kind = 0, selector = 0;
     uint32_t blockSize = DscCom_BlockSize();
     uint64_t blocks = (static_cast<uint64_t>(size) + blockSize - 1) / blockSize;
@@ -248,7 +241,7 @@ int copyOne(Run* run, const Source& s) {
     c->imageBuffer = nullptr;
     if (result != DSC_OK) {
         DscFiles_Abort(&writer);
-        return shownByExchange(result) ? DSC_ERR_REPORTED : result;
+        return DscCom_ResultShownByExchange(result) ? DSC_ERR_REPORTED : result;
     }
     if (error != 0)
         return writeFailed(&writer, kMsgWriteFailed);
@@ -513,7 +506,7 @@ int32_t VokDscCom_RT70_DSC2PC(int32_t mode) {
     if (result != DSC_OK) {
         if (result == DSC_ERR_NOTHING)
             DscCom_ShowMessage(VOK_MSG_NO_IMAGES);
-        else if (!shownByExchange(result))
+        else if (!DscCom_ResultShownByExchange(result))
             VokDscCom_ReportResult(result);
         return 0;
     }
