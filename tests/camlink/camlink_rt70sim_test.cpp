@@ -2,6 +2,7 @@
  * last errors, the host's open-per-transfer exchange, read preparation and peek, the
  * button from outside, refused opens, and a clean stop on SIGTERM. */
 #include "VokUsb01.h"
+#include "sim_camera.h"
 #include "vok_test_env.h"
 
 #include <gtest/gtest.h>
@@ -52,40 +53,24 @@ class CamlinkRt70sim : public ::testing::Test {
         dir_ = temp_->path();
         ASSERT_FALSE(dir_.empty());
         home_ = std::make_unique<voktest::ScopedHome>(dir_, voktest::HomeLayout{});
-        socket_ = dir_ + "/cam.sock";
-        card_ = dir_ + "/card";
+        socket_ = dir_ + "/camera.sock";
+        // Where the camera will be, also while none runs.
         simVar_ = std::make_unique<voktest::ScopedEnv>(VOKUSB_ENV_SIM, socket_);
-        const char* bin = std::getenv("VOK_TEST_BIN");
-        ASSERT_NE(bin, nullptr);
-        sim_ = std::string(bin) + "/rt70sim";
-        ASSERT_EQ(run({sim_, "--make-demo-card", card_}), 0);
+        card_ = voktest::MakeDemoCard(dir_);
+        ASSERT_TRUE(exists(card_ + "/100"));
     }
     void TearDown() override {
-        stop();
+        sim_.reset();
         simVar_.reset();
         home_.reset();
         temp_.reset();
     }
 
-    pid_t spawn(const std::vector<std::string>& args) { return voktest::SpawnQuiet(args); }
-    int run(const std::vector<std::string>& args) { return voktest::RunQuiet(args); }
-    void start(std::vector<std::string> extra = {}) {
-        std::vector<std::string> args = {sim_, "--socket", socket_, "--card", card_};
-        args.insert(args.end(), extra.begin(), extra.end());
-        pid_ = spawn(args);
-        // The socket appears once the camera accepts connections.
-        for (int i = 0; i < 1000 && !exists(socket_); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        ASSERT_TRUE(exists(socket_));
+    void start(const std::vector<std::string>& extra = {}) {
+        sim_.reset();
+        sim_ = std::make_unique<voktest::SimCamera>(dir_, card_, extra);
     }
-    int stop() {
-        if (pid_ <= 0)
-            return -1;
-        kill(pid_, SIGTERM);
-        const int code = voktest::WaitExit(pid_);
-        pid_ = -1;
-        return code;
-    }
+    int stop() { return sim_ ? sim_->Stop() : -1; }
 
     // The host's exchange, one open per transfer.
     bool writePacket(const Bytes& p) {
@@ -145,8 +130,8 @@ class CamlinkRt70sim : public ::testing::Test {
         return readSome(total);
     }
 
-    std::string dir_, socket_, card_, sim_;
-    pid_t pid_ = -1;
+    std::string dir_, socket_, card_;
+    std::unique_ptr<voktest::SimCamera> sim_;
 
   private:
     std::unique_ptr<voktest::TempDir> temp_;
@@ -247,7 +232,7 @@ TEST_F(CamlinkRt70sim, ButtonPressedFromOutside) {
         return value;
     };
     EXPECT_EQ(status(), 0);
-    kill(pid_, SIGUSR1);
+    kill(sim_->pid(), SIGUSR1);
     for (int i = 0; i < 1000 && status() != 1; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(status(), 1);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -30,6 +32,11 @@ inline std::string ReadFile(const std::string& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+inline std::vector<uint8_t> ReadBytes(const std::string& path) {
+    const std::string bytes = ReadFile(path);
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 inline bool WriteFile(const std::string& path, const std::string& bytes) {
@@ -67,6 +74,22 @@ class ScopedEnv {
     std::string old_;
     bool had_ = false;
 };
+
+/* A program built beside the tests (VOK_TEST_BIN, else the current folder). */
+inline std::string TestBin(const std::string& name) {
+    const char* bin = std::getenv("VOK_TEST_BIN");
+    return std::string(bin ? bin : ".") + "/" + name;
+}
+
+/* Every name in a folder, hidden ones included, sorted; empty when it cannot be read. */
+inline std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 /* Creates every level of relative below base and gives the full path. */
 inline std::string MakeDirs(const std::string& base, const std::string& relative) {
@@ -156,6 +179,23 @@ class ScopedHome {
     std::vector<std::unique_ptr<ScopedEnv>> vars_;
 };
 
+/* A fresh folder that is HOME, XDG_RUNTIME_DIR and (as <dir>/config) XDG_CONFIG_HOME for one
+ * test, so that settings never leak between tests; all put back and removed at the end. */
+class TempHome {
+  public:
+    explicit TempHome(const std::string& tag = "voktest", const HomeLayout& layout = {"", "config"})
+        : temp_(tag), dir(temp_.path()), home_(dir, layout) {}
+
+  private:
+    TempDir temp_;
+
+  public:
+    const std::string dir;
+
+  private:
+    ScopedHome home_;
+};
+
 /* One private folder and home for a whole test program, with the message hooks and the
  * language variables cleared so that the user's settings cannot leak in. Register it once
  * per program with ::testing::AddGlobalTestEnvironment. */
@@ -203,6 +243,7 @@ struct ProgramRun {
     int status = -1; // exit code; -1 when the program did not exit normally
     std::string out;
     std::string err;
+    std::string log; // the message lines logged during the run, where a log was kept
 };
 
 /* Runs a shell command and captures its standard output. With a scratch folder its standard
@@ -226,6 +267,30 @@ inline ProgramRun RunShell(const std::string& command, const std::string& scratc
     }
     return r;
 }
+
+/* A private home for running programs as a user would: messages logged to <dir>/messages.log
+ * instead of shown, no preset answers and no display. */
+class ProgramHome : public TempHome {
+  public:
+    explicit ProgramHome(const std::string& tag = "voktest",
+                         const HomeLayout& layout = {"", "config"})
+        : TempHome(tag, layout), log_("VOK_MSG_LOG", dir + "/messages.log"),
+          answer_("VOK_MSG_ANSWER", nullptr), display_("DISPLAY", nullptr),
+          wayland_("WAYLAND_DISPLAY", nullptr) {}
+
+    /* Runs program (a path) with args (shell words, quoted by the caller) and no input: its
+     * output, error output, exit code and the messages it logged. */
+    ProgramRun Run(const std::string& program, const std::string& args) const {
+        const std::string log = dir + "/messages.log";
+        std::remove(log.c_str());
+        ProgramRun r = RunShell(ShellQuote(program) + " " + args + " </dev/null", dir);
+        r.log = ReadFile(log);
+        return r;
+    }
+
+  private:
+    ScopedEnv log_, answer_, display_, wayland_;
+};
 
 /* Starts a program (argv[0] a path) with standard error sent to /dev/null; -1 on failure. */
 inline pid_t SpawnQuiet(const std::vector<std::string>& args) {

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "DscEngine.h"
+#include "vok_test_env.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -212,20 +213,8 @@ struct Observer {
 };
 
 // A fresh settings folder for the test, so that registry values never leak between tests.
-struct TempHome {
-    std::string dir;
-    TempHome() {
-        char pattern[] = "/tmp/dsccom-test-XXXXXX";
-        dir = mkdtemp(pattern);
-        setenv("HOME", dir.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-    }
-    ~TempHome() {
-        std::string command = "rm -rf '" + dir + "'";
-        if (system(command.c_str()) != 0)
-            ADD_FAILURE() << "could not remove " << dir;
-    }
+struct TempHome : voktest::TempHome {
+    TempHome() : voktest::TempHome("dsccom-test") {}
 };
 
 #endif

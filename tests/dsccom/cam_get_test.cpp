@@ -1,61 +1,15 @@
 // rt70cam get-all and get against the virtual camera: byte-for-byte copies numbered from
 // DSC00001 and continued by a second run, picked images, full and missing folders, a camera
 // that stops answering, and the usage errors.
-#include <sys/wait.h>
-
-#include <fstream>
-#include <sstream>
-
 #include <gtest/gtest.h>
 
-#include "SimCamera.h"
+#include "cam_env.h"
 #include "transfer_env.h"
 
 namespace {
 
-struct CamRun {
-    int status = -1;
-    std::string out, err, log;
-};
-
-struct GetHome {
-    std::string dir, dest;
-    GetHome() {
-        char pattern[] = "/tmp/cam-get-test-XXXXXX";
-        dir = mkdtemp(pattern);
-        setenv("HOME", dir.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-        setenv("VOK_MSG_LOG", (dir + "/messages.log").c_str(), 1);
-        unsetenv("VOK_MSG_ANSWER");
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        dest = dir + "/dest";
-        mkdir(dest.c_str(), 0700);
-    }
-    ~GetHome() {
-        std::string command = "rm -rf '" + dir + "'";
-        if (system(command.c_str()) != 0)
-            ADD_FAILURE() << "could not remove " << dir;
-    }
-    std::string slurp(const std::string& path) {
-        std::ifstream in(path);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    CamRun rt70cam(const std::string& args) {
-        unlink((dir + "/messages.log").c_str());
-        std::string command = "'" + TestBin("rt70cam") + "' " + args + " >'" + dir +
-                              "/out.txt' 2>'" + dir + "/err.txt' </dev/null";
-        CamRun r;
-        int raw = system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = slurp(dir + "/out.txt");
-        r.err = slurp(dir + "/err.txt");
-        r.log = slurp(dir + "/messages.log");
-        return r;
-    }
+struct GetHome : CamHome {
+    std::string dest = MakeFolder(dir, "dest");
 };
 
 const char* const kDemo[] = {"100/0001.jpg", "100/0002.jpg", "100/0003.jpg",
@@ -75,14 +29,14 @@ TEST(CamGet, AllImagesByteForByteAndASecondRunContinues) {
     std::string card = MakeDemoCard(home.dir);
     SimCamera camera(home.dir, card);
     for (int run = 0; run < 2; ++run) {
-        CamRun r = home.rt70cam("get-all '" + home.dest + "'");
+        ProgramRun r = home.rt70cam("get-all '" + home.dest + "'");
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.log, "");
         std::string want;
         for (int i = 0; i < 6; ++i) {
             std::string name = dscName(run * 6 + i + 1, kDemo[i]);
             want += home.dest + "/" + name + "\n";
-            EXPECT_EQ(ReadFile(home.dest + "/" + name), ReadFile(card + "/" + kDemo[i])) << name;
+            EXPECT_EQ(ReadBytes(home.dest + "/" + name), ReadBytes(card + "/" + kDemo[i])) << name;
         }
         EXPECT_EQ(r.out, want);
         EXPECT_EQ(r.err.find("[#"), std::string::npos); // no bar when stderr is no terminal
@@ -95,27 +49,27 @@ TEST(CamGet, PickedImages) {
     std::string card = MakeDemoCard(home.dir);
     SimCamera camera(home.dir, card);
     Touch(home.dest + "/dsc00041.JPG");
-    CamRun r = home.rt70cam("get 100:4 101:2 100:1 '" + home.dest + "/'");
+    ProgramRun r = home.rt70cam("get 100:4 101:2 100:1 '" + home.dest + "/'");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Names(home.dest), (std::vector<std::string>{"DSC00042.tif", "DSC00043.mov",
                                                           "DSC00044.jpg", "dsc00041.JPG"}));
-    EXPECT_EQ(ReadFile(home.dest + "/DSC00042.tif"), ReadFile(card + "/100/0004.tif"));
-    EXPECT_EQ(ReadFile(home.dest + "/DSC00043.mov"), ReadFile(card + "/101/0002.wav"));
-    EXPECT_EQ(ReadFile(home.dest + "/DSC00044.jpg"), ReadFile(card + "/100/0001.jpg"));
+    EXPECT_EQ(ReadBytes(home.dest + "/DSC00042.tif"), ReadBytes(card + "/100/0004.tif"));
+    EXPECT_EQ(ReadBytes(home.dest + "/DSC00043.mov"), ReadBytes(card + "/101/0002.wav"));
+    EXPECT_EQ(ReadBytes(home.dest + "/DSC00044.jpg"), ReadBytes(card + "/100/0001.jpg"));
 }
 
 TEST(CamGet, FullOrMissingFolderIsRefused) {
     GetHome home;
     SimCamera camera(home.dir, MakeDemoCard(home.dir));
     Touch(home.dest + "/DSC99999.jpg");
-    CamRun full = home.rt70cam("get-all '" + home.dest + "'");
+    ProgramRun full = home.rt70cam("get-all '" + home.dest + "'");
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.log.rfind("error 55 rt70cam\t", 0), 0u) << full.log;
     EXPECT_EQ(Names(home.dest).size(), 1u);
-    CamRun missing = home.rt70cam("get-all '" + home.dir + "/missing'");
+    ProgramRun missing = home.rt70cam("get-all '" + home.dir + "/missing'");
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.log.rfind("error 55 rt70cam\t", 0), 0u) << missing.log;
-    CamRun picked = home.rt70cam("get 100:1 '" + home.dir + "/missing'");
+    ProgramRun picked = home.rt70cam("get 100:1 '" + home.dir + "/missing'");
     EXPECT_EQ(picked.status, 1);
     EXPECT_EQ(picked.log.rfind("error 50 rt70cam\t", 0), 0u) << picked.log;
 }
@@ -126,18 +80,18 @@ TEST(CamGet, CameraThatStopsAnsweringLeavesNoPartialFile) {
     // The second file's second block never gets an answer.
     SimCamera camera(home.dir, card,
                      {"--fault", "133:5:drop", "--fault", "133:6:drop", "--fault", "133:7:drop"});
-    CamRun r = home.rt70cam("get-all '" + home.dest + "'");
+    ProgramRun r = home.rt70cam("get-all '" + home.dest + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.log.rfind("error 14 rt70cam\t", 0), 0u) << r.log;
     EXPECT_EQ(Names(home.dest), (std::vector<std::string>{"DSC00001.jpg"}));
-    EXPECT_EQ(ReadFile(home.dest + "/DSC00001.jpg"), ReadFile(card + "/100/0001.jpg"));
+    EXPECT_EQ(ReadBytes(home.dest + "/DSC00001.jpg"), ReadBytes(card + "/100/0001.jpg"));
     EXPECT_EQ(r.out, home.dest + "/DSC00001.jpg\n");
 }
 
 TEST(CamGet, EmptyCamera) {
     GetHome home;
     SimCamera camera(home.dir, MakeFolder(home.dir, "card"));
-    CamRun r = home.rt70cam("get-all '" + home.dest + "'");
+    ProgramRun r = home.rt70cam("get-all '" + home.dest + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.log.rfind("error 53 rt70cam\t", 0), 0u) << r.log;
 }
@@ -147,7 +101,7 @@ TEST(CamGet, UsageErrors) {
     for (const char* args :
          {"get-all", "get-all a b", "get 100:1", "get", "get 1x:1 d", "get 100: d", "get :1 d",
           "get 70000:1 d", "get 100:65536 d", "get 100:1:2 d", "get -1:2 d"}) {
-        CamRun r = home.rt70cam(args);
+        ProgramRun r = home.rt70cam(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.err.find("usage"), std::string::npos) << args;
         EXPECT_EQ(r.log, "") << args;

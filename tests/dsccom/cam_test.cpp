@@ -1,59 +1,11 @@
 // The camera command line rt70cam against the virtual camera: what identify and ls print,
 // and the catalogue message and exit status of every kind of failure.
-#include <sys/wait.h>
-
-#include <fstream>
-#include <sstream>
-
 #include <gtest/gtest.h>
 
-#include "SimCamera.h"
 #include "VokReged.h"
+#include "cam_env.h"
 
 namespace {
-
-struct CamRun {
-    int status = -1;
-    std::string out, err, log;
-};
-
-struct CamHome {
-    std::string dir;
-    CamHome() {
-        char pattern[] = "/tmp/cam-test-XXXXXX";
-        dir = mkdtemp(pattern);
-        setenv("HOME", dir.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-        setenv("VOK_MSG_LOG", (dir + "/messages.log").c_str(), 1);
-        unsetenv("VOK_MSG_ANSWER");
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-    }
-    ~CamHome() {
-        std::string command = "rm -rf '" + dir + "'";
-        if (system(command.c_str()) != 0)
-            ADD_FAILURE() << "could not remove " << dir;
-    }
-    std::string slurp(const std::string& path) {
-        std::ifstream in(path);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    CamRun rt70cam(const std::string& args) {
-        unlink((dir + "/messages.log").c_str());
-        std::string command = "'" + TestBin("rt70cam") + "' " + args + " >'" + dir +
-                              "/out.txt' 2>'" + dir + "/err.txt'";
-        CamRun r;
-        int raw = system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = slurp(dir + "/out.txt");
-        r.err = slurp(dir + "/err.txt");
-        r.log = slurp(dir + "/messages.log");
-        return r;
-    }
-};
 
 void setEventValue(const char* name, int32_t value) {
     char key[VOK_MAX_PATH];
@@ -72,7 +24,7 @@ std::string demoListing(const std::string& card) {
     for (auto i : items)
         text += std::to_string(i.folder) + " " + std::to_string(i.image) + " " +
                 std::to_string(i.kind) + " " +
-                std::to_string(ReadFile(card + "/" + i.file).size()) + "\n";
+                std::to_string(ReadBytes(card + "/" + i.file).size()) + "\n";
     return text;
 }
 
@@ -80,10 +32,10 @@ TEST(Rt70cam, IdentifyAndListTheDemoCard) {
     CamHome home;
     std::string card = MakeDemoCard(home.dir);
     SimCamera camera(home.dir, card, {"--variant", "6"});
-    CamRun id = home.rt70cam("identify");
+    ProgramRun id = home.rt70cam("identify");
     EXPECT_EQ(id.status, 0) << id.err;
     EXPECT_EQ(id.out, "5\n");
-    CamRun ls = home.rt70cam("ls");
+    ProgramRun ls = home.rt70cam("ls");
     EXPECT_EQ(ls.status, 0) << ls.err;
     EXPECT_EQ(ls.out, demoListing(card));
     EXPECT_EQ(ls.log, "");
@@ -94,7 +46,7 @@ TEST(Rt70cam, ListingSurvivesRetriedFaults) {
     std::string card = MakeDemoCard(home.dir);
     SimCamera camera(home.dir, card,
                      {"--fault", "22:2:drop", "--fault", "26:3:code", "--fault", "12:1:checksum"});
-    CamRun ls = home.rt70cam("ls");
+    ProgramRun ls = home.rt70cam("ls");
     EXPECT_EQ(ls.status, 0) << ls.err;
     EXPECT_EQ(ls.out, demoListing(card));
 }
@@ -103,7 +55,7 @@ TEST(Rt70cam, DamagedInformationReplyIsADataError) {
     CamHome home;
     std::string card = MakeDemoCard(home.dir);
     SimCamera camera(home.dir, card, {"--fault", "26:3:checksum"});
-    CamRun ls = home.rt70cam("ls");
+    ProgramRun ls = home.rt70cam("ls");
     EXPECT_NE(ls.status, 0);
     EXPECT_EQ(ls.out, demoListing(card).substr(0, ls.out.size()));
     EXPECT_EQ(ls.log.rfind("error 8 rt70cam\t", 0), 0u) << ls.log;
@@ -112,7 +64,7 @@ TEST(Rt70cam, DamagedInformationReplyIsADataError) {
 TEST(Rt70cam, ListsEveryPage) {
     CamHome home;
     SimCamera camera(home.dir, MakeCard(home.dir, 2, 51));
-    CamRun ls = home.rt70cam("ls");
+    ProgramRun ls = home.rt70cam("ls");
     EXPECT_EQ(ls.status, 0) << ls.err;
     std::string want;
     for (int f = 100; f <= 101; ++f)
@@ -123,9 +75,11 @@ TEST(Rt70cam, ListsEveryPage) {
 
 TEST(Rt70cam, NoCameraFailsWithTheCatalogueMessage) {
     CamHome home;
-    setenv("VOKUSB_SIM", (home.dir + "/none.sock").c_str(), 1);
-    CamRun r = home.rt70cam("ls");
-    unsetenv("VOKUSB_SIM");
+    ProgramRun r;
+    {
+        voktest::ScopedEnv nowhere("VOKUSB_SIM", home.dir + "/none.sock");
+        r = home.rt70cam("ls");
+    }
     EXPECT_NE(r.status, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("Cannot access Camera."), std::string::npos) << r.err;
@@ -135,7 +89,7 @@ TEST(Rt70cam, NoCameraFailsWithTheCatalogueMessage) {
 TEST(Rt70cam, UnknownCameraIsADataError) {
     CamHome home;
     SimCamera camera(home.dir, MakeCard(home.dir, 1, 1), {"--variant", "4"});
-    CamRun r = home.rt70cam("identify");
+    ProgramRun r = home.rt70cam("identify");
     EXPECT_NE(r.status, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("Data error has occurred."), std::string::npos) << r.err;
@@ -146,7 +100,7 @@ TEST(Rt70cam, MonitorHoldingTheCameraIsReported) {
     CamHome home;
     SimCamera camera(home.dir, MakeCard(home.dir, 1, 1));
     setEventValue("Now_Toking", 1);
-    CamRun r = home.rt70cam("identify");
+    ProgramRun r = home.rt70cam("identify");
     EXPECT_NE(r.status, 0);
     EXPECT_EQ(r.log.rfind("error 149 rt70cam\t", 0), 0u) << r.log;
 }
@@ -154,7 +108,7 @@ TEST(Rt70cam, MonitorHoldingTheCameraIsReported) {
 TEST(Rt70cam, UsageErrors) {
     CamHome home;
     for (const char* args : {"", "frobnicate", "ls extra"}) {
-        CamRun r = home.rt70cam(args);
+        ProgramRun r = home.rt70cam(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.err.find("usage"), std::string::npos) << args;
     }

@@ -10,7 +10,9 @@
 
 #include "DscSelection.h"
 #include "FakeCamera.h"
-#include "SimCamera.h"
+#include "vok_test_env.h"
+
+using voktest::ReadBytes;
 
 namespace {
 
@@ -93,12 +95,12 @@ Answer respond(CardModel* m, const Bytes& rq) {
 class SelectionCamera : public ::testing::Test {
   protected:
     TempHome home;
+    voktest::ScopedEnv tmp{"TMPDIR", home.dir};
     FakeCamera camera;
     Observer observer;
     CardModel card;
 
     void SetUp() override {
-        setenv("TMPDIR", home.dir.c_str(), 1);
         VokDscCom_SetApplicationInfo(nullptr, "test", 1, 5, "");
         ASSERT_EQ(DscCom_OpenConnection(), 1);
         camera.responder = [this](const Bytes& rq) { return respond(&card, rq); };
@@ -106,7 +108,6 @@ class SelectionCamera : public ::testing::Test {
     void TearDown() override {
         DscCom_ReleaseBuffers();
         EXPECT_EQ(camera.openHandles, 0);
-        unsetenv("TMPDIR");
     }
     std::vector<uint32_t> numbers(const std::vector<DscFolderRecord>& f) {
         std::vector<uint32_t> out;
@@ -116,11 +117,10 @@ class SelectionCamera : public ::testing::Test {
     }
     // Temporary files left in the test's temporary folder.
     int leftovers() {
-        std::string command = "ls '" + home.dir + "' | grep -c '^VOK' > '" + home.dir + "/n'";
-        if (system(command.c_str()) < 0)
-            return -1;
-        Bytes n = ReadFile(home.dir + "/n");
-        return n.empty() ? -1 : atoi(std::string(n.begin(), n.end()).c_str());
+        int n = 0;
+        for (const std::string& name : voktest::Names(home.dir))
+            n += name.rfind("VOK", 0) == 0;
+        return n;
     }
 };
 
@@ -221,7 +221,7 @@ TEST_F(SelectionCamera, ThumbnailIsWrittenToATemporaryFile) {
     uint8_t kind = 0;
     ASSERT_EQ(DscSel_FetchThumbnail(100, 5, &path, &kind), DSC_OK);
     EXPECT_EQ(kind, 3);
-    EXPECT_EQ(ReadFile(path), thumb);
+    EXPECT_EQ(ReadBytes(path), thumb);
     EXPECT_EQ(path.rfind(home.dir + "/VOK", 0), 0u) << path;
     unlink(path.c_str());
     // Command 22, then two blocks of command 30 with selector 0 and the block as sequence.
@@ -246,7 +246,7 @@ TEST_F(SelectionCamera, ThumbnailBlockRetriedAfterABadChecksum) {
     std::string path;
     uint8_t kind = 0;
     ASSERT_EQ(DscSel_FetchThumbnail(100, 1, &path, &kind), DSC_OK);
-    EXPECT_EQ(ReadFile(path), Bytes(100, 0x5A));
+    EXPECT_EQ(ReadBytes(path), Bytes(100, 0x5A));
     unlink(path.c_str());
     EXPECT_EQ(camera.count(DSC_CMD_READ_BLOCK), 2);
     EXPECT_TRUE(observer.messages.empty());

@@ -8,24 +8,28 @@
 #include <gtest/gtest.h>
 
 #include "FakeCamera.h"
-#include "SimCamera.h"
+#include "sim_camera.h"
 #include "VokDscMsg.h"
 #include "selection_dialog_env.h"
+
+using voktest::MakeDemoCard;
+using voktest::ReadBytes;
+using voktest::SimCamera;
 
 namespace {
 
 class SelectionDialogSim : public ::testing::Test {
   protected:
     TempHome home;
+    voktest::ScopedEnv tmp{"TMPDIR", home.dir};
+    voktest::ScopedEnv answer{"VOK_MSG_ANSWER", "yes"};
+    voktest::ScopedEnv log{"VOK_MSG_LOG", home.dir + "/messages.log"};
     Observer observer;
     QWidget* owner = nullptr;
     std::string card, dest;
     std::unique_ptr<SimCamera> camera;
 
     void SetUp() override {
-        setenv("TMPDIR", home.dir.c_str(), 1);
-        setenv("VOK_MSG_ANSWER", "yes", 1);
-        setenv("VOK_MSG_LOG", (home.dir + "/messages.log").c_str(), 1);
         card = MakeDemoCard(home.dir);
         camera = std::make_unique<SimCamera>(home.dir, card);
         dest = home.dir + "/pictures";
@@ -42,9 +46,6 @@ class SelectionDialogSim : public ::testing::Test {
         delete owner;
         DscCom_ReleaseBuffers();
         camera.reset();
-        unsetenv("VOK_MSG_ANSWER");
-        unsetenv("VOK_MSG_LOG");
-        unsetenv("TMPDIR");
     }
     QDialog* open() {
         EXPECT_EQ(VokDscCom_RT70_DSC2PC(0), 1);
@@ -116,9 +117,9 @@ TEST_F(SelectionDialogSim, ThumbnailsSelectionTransferAndExit) {
     TransferPathAnswerer answerer(dest);
     QTest::mouseClick(transfer, Qt::LeftButton);
     EXPECT_EQ(answerer.pathDialogs, 1);
-    EXPECT_EQ(ReadFile(dest + "/DSC00001.jpg"), ReadFile(card + "/100/0001.jpg"));
-    EXPECT_EQ(ReadFile(dest + "/DSC00002.jpg"), ReadFile(card + "/100/0003.jpg"));
-    EXPECT_FALSE(ReadFile(dest + "/DSC00001.jpg").empty());
+    EXPECT_EQ(ReadBytes(dest + "/DSC00001.jpg"), ReadBytes(card + "/100/0001.jpg"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00002.jpg"), ReadBytes(card + "/100/0003.jpg"));
+    EXPECT_FALSE(ReadBytes(dest + "/DSC00001.jpg").empty());
     EXPECT_EQ(notes(WM_DSC_STATUS, DSC_STATUS_FILE_WRITTEN), 2);
     // Back to the selection, ready for more.
     EXPECT_TRUE(transfer->isEnabled());
@@ -144,8 +145,8 @@ TEST_F(SelectionDialogSim, DoubleClickTransfersTheImage) {
     QTest::mouseDClick(GridButton(d, 1), Qt::LeftButton);
     EXPECT_EQ(answerer.pathDialogs, 1);
     EXPECT_TRUE(Look(GridButton(d, 1)).red);
-    EXPECT_EQ(ReadFile(dest + "/DSC00001.jpg"), ReadFile(card + "/100/0002.jpg"));
-    EXPECT_TRUE(ReadFile(dest + "/DSC00002.jpg").empty());
+    EXPECT_EQ(ReadBytes(dest + "/DSC00001.jpg"), ReadBytes(card + "/100/0002.jpg"));
+    EXPECT_TRUE(ReadBytes(dest + "/DSC00002.jpg").empty());
 }
 
 TEST_F(SelectionDialogSim, FolderChangeBlanksTheGridUntilPreview) {
@@ -227,7 +228,7 @@ TEST_F(SelectionDialogSim, DeclinedTransferReturnsToTheSelection) {
     EXPECT_EQ(SelectionDialog(), d);
     EXPECT_TRUE(Control<QPushButton>(d, 1022)->isEnabled());
     EXPECT_TRUE(Look(GridButton(d, 0)).red);
-    EXPECT_TRUE(ReadFile(dest + "/DSC00001.jpg").empty());
+    EXPECT_TRUE(ReadBytes(dest + "/DSC00001.jpg").empty());
     EXPECT_EQ(notes(WM_DSC_STATUS, DSC_STATUS_FILE_WRITTEN), 0);
 }
 
@@ -246,7 +247,7 @@ TEST_F(SelectionDialogSim, FailedTransferClosesTheDialog) {
     EXPECT_EQ(observer.messages.back(), 6);
     EXPECT_EQ(SelectionDialog(), nullptr);
     EXPECT_EQ(DscCom_Record()->sendBuffer, nullptr);
-    EXPECT_TRUE(ReadFile(dest + "/DSC00001.jpg").empty());
+    EXPECT_TRUE(ReadBytes(dest + "/DSC00001.jpg").empty());
 }
 
 TEST_F(SelectionDialogSim, CloseCommandEndsTheConnection) {

@@ -65,13 +65,13 @@ Answer respond(Card* m, const Bytes& rq) {
 class SelectionGrid : public ::testing::Test {
   protected:
     TempHome home;
+    voktest::ScopedEnv tmp{"TMPDIR", home.dir};
+    voktest::ScopedEnv answer{"VOK_MSG_ANSWER", "ok"};
     FakeCamera camera;
     Observer observer;
     Card card;
 
     void SetUp() override {
-        setenv("TMPDIR", home.dir.c_str(), 1);
-        setenv("VOK_MSG_ANSWER", "ok", 1);
         VokDscCom_SetApplicationInfo(nullptr, "test", 1, 5, "");
         camera.responder = [this](const Bytes& rq) { return respond(&card, rq); };
     }
@@ -80,8 +80,6 @@ class SelectionGrid : public ::testing::Test {
             Control<QPushButton>(d, 2)->click();
         QCoreApplication::processEvents();
         DscCom_ReleaseBuffers();
-        unsetenv("VOK_MSG_ANSWER");
-        unsetenv("TMPDIR");
     }
     QDialog* open() {
         EXPECT_EQ(DscCom_OpenConnection(), 1);

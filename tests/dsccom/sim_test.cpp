@@ -6,7 +6,13 @@
 #include <gtest/gtest.h>
 
 #include "FakeCamera.h"
-#include "SimCamera.h"
+#include "sim_camera.h"
+
+using voktest::MakeCard;
+using voktest::MakeDemoCard;
+using voktest::ReadBytes;
+using voktest::SimCamera;
+using voktest::TestBin;
 
 namespace {
 
@@ -60,7 +66,7 @@ TEST_F(Sim, DemoCardIsListedWithKindsAndSizes) {
         uint32_t size = 0;
         ASSERT_EQ(VokDscCom_GetImageInfo(w.folder, w.image, &kind, &size), DSC_OK) << w.file;
         EXPECT_EQ(kind, w.kind) << w.file;
-        EXPECT_EQ(size, ReadFile(card + "/" + w.file).size()) << w.file;
+        EXPECT_EQ(size, ReadBytes(card + "/" + w.file).size()) << w.file;
     }
     EXPECT_TRUE(observer.messages.empty());
 }
@@ -227,7 +233,7 @@ TEST_F(Sim, ThumbnailBlockRetryRules) {
 
 TEST_F(Sim, ImageBlockRetryRules) {
     std::string card = MakeDemoCard(home.dir);
-    std::vector<uint8_t> file = ReadFile(card + "/100/0001.jpg");
+    std::vector<uint8_t> file = ReadBytes(card + "/100/0001.jpg");
     ASSERT_FALSE(file.empty());
     ASSERT_LE(file.size(), 32768u);
     uint8_t ref[4] = {100, 0, 1, 0};
@@ -263,7 +269,7 @@ TEST_F(Sim, ImageBlockRetryRules) {
 
 TEST_F(Sim, BlockSendRetryRules) {
     std::string card = MakeDemoCard(home.dir);
-    std::vector<uint8_t> file = ReadFile(card + "/100/0002.jpg");
+    std::vector<uint8_t> file = ReadBytes(card + "/100/0002.jpg");
     ASSERT_FALSE(file.empty());
     ASSERT_LE(file.size(), 32768u);
     struct {
@@ -311,10 +317,9 @@ TEST_F(Sim, OpenFileTwiceGivesTheSamePipe) {
 }
 
 TEST_F(Sim, MissingCameraCannotBeWritten) {
-    setenv("VOKUSB_SIM", (home.dir + "/nothing.sock").c_str(), 1);
+    voktest::ScopedEnv nowhere("VOKUSB_SIM", home.dir + "/nothing.sock");
     EXPECT_EQ(VokDscCom_Connect(), DSC_ERR_WRITE);
     EXPECT_EQ(observer.messages, std::vector<int>{14});
-    unsetenv("VOKUSB_SIM");
 }
 
 } // namespace

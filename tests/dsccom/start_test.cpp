@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <filesystem>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -24,8 +25,8 @@ struct FakeQubex {
     pid_t pid = -1;
     explicit FakeQubex(const std::string& dir, const char* name = "qubex") {
         std::string path = dir + "/" + name;
-        std::string copy = "cp /bin/sleep '" + path + "'";
-        if (system(copy.c_str()) != 0)
+        std::error_code ec;
+        if (!std::filesystem::copy_file("/bin/sleep", path, ec))
             return;
         pid = fork();
         if (pid == 0) {
@@ -181,16 +182,18 @@ TEST_F(Start, MonitorTalkingTimesOutSilently) {
 }
 
 TEST_F(Start, MonitorLettingGoInTimeIsWaitedFor) {
-    // A slower clock gives the clearing thread a wide margin: 500 ms + up to 550 ms.
-    setenv("VOK_TIME_SCALE", "0.1", 1);
-    setEventValue("Now_Toking", 1);
-    std::thread monitor([] {
-        usleep(150000);
-        setEventValue("Now_Toking", 0);
-    });
-    int result = DscCom_StartConnection(1, nullptr);
-    monitor.join();
-    setenv("VOK_TIME_SCALE", "0.01", 1);
+    int result;
+    {
+        // A slower clock gives the clearing thread a wide margin: 500 ms + up to 550 ms.
+        voktest::ScopedEnv slower("VOK_TIME_SCALE", "0.1");
+        setEventValue("Now_Toking", 1);
+        std::thread monitor([] {
+            usleep(150000);
+            setEventValue("Now_Toking", 0);
+        });
+        result = DscCom_StartConnection(1, nullptr);
+        monitor.join();
+    }
     EXPECT_EQ(result, DSC_OK);
     DscCom_CloseConnection();
 }

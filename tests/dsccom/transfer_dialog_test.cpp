@@ -14,7 +14,7 @@
 
 #include "DscTransfer.h"
 #include "FakeCamera.h"
-#include "SimCamera.h"
+#include "vok_test_env.h"
 #include "VokDscMsg.h"
 #include "transfer_env.h"
 
@@ -28,6 +28,8 @@ struct FileView {
 class Dialogs : public ::testing::Test {
   protected:
     TempHome home;
+    voktest::ScopedEnv logVar{"VOK_MSG_LOG", home.dir + "/messages.log"};
+    voktest::ScopedEnv answer{"VOK_MSG_ANSWER", "no"};
     Observer observer;
     FakeCamera camera;
     std::string dest;
@@ -38,8 +40,6 @@ class Dialogs : public ::testing::Test {
     std::function<void(int index)> atFirstBlock;
 
     void SetUp() override {
-        setenv("VOK_MSG_LOG", (home.dir + "/messages.log").c_str(), 1);
-        setenv("VOK_MSG_ANSWER", "no", 1);
         VokDscCom_SetApplicationInfo(nullptr, "Quintaral test", 1, 5, "");
         dest = MakeFolder(home.dir, "dest");
         camera.responder = [](const Bytes& rq) {
@@ -80,8 +80,6 @@ class Dialogs : public ::testing::Test {
     void TearDown() override {
         DscTransfer_SetProgress(nullptr, nullptr);
         VokDscCom_Disconnect();
-        unsetenv("VOK_MSG_ANSWER");
-        unsetenv("VOK_MSG_LOG");
     }
     static void progress(void* ctx, int index, int, int done, int) {
         auto* self = static_cast<Dialogs*>(ctx);
@@ -98,10 +96,7 @@ class Dialogs : public ::testing::Test {
         if (self->atFirstBlock)
             self->atFirstBlock(index);
     }
-    std::string log() {
-        std::vector<uint8_t> b = ReadFile(home.dir + "/messages.log");
-        return std::string(b.begin(), b.end());
-    }
+    std::string log() { return voktest::ReadFile(home.dir + "/messages.log"); }
 };
 
 QString catalogue(int number) {

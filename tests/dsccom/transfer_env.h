@@ -1,17 +1,16 @@
-// Helpers of the download tests: destination folders, cards of given file sizes, listings of
-// a folder, and the registry values the runs read.
+// Helpers of the download tests: destination folders, cards of given file sizes, and the
+// registry values the runs read.
 #ifndef DSCCOM_TRANSFER_ENV_H
 #define DSCCOM_TRANSFER_ENV_H
 
-#include <dirent.h>
 #include <stdio.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "VokReged.h"
+#include "vok_test_env.h"
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     FILE* f = fopen(path.c_str(), "wb");
@@ -56,21 +55,7 @@ inline std::string MakeFolder(const std::string& dir, const char* name) {
     return path;
 }
 
-// Every name in a folder, hidden ones included, sorted.
-inline std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    DIR* d = opendir(folder.c_str());
-    if (!d)
-        return names;
-    while (struct dirent* e = readdir(d)) {
-        std::string n = e->d_name;
-        if (n != "." && n != "..")
-            names.push_back(n);
-    }
-    closedir(d);
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using voktest::Names;
 
 inline void SetFolderValue(const char* subkey, const char* name, const std::string& folder) {
     char key[VOK_MAX_PATH];

@@ -5,8 +5,10 @@
 
 #include "DscTransfer.h"
 #include "FakeCamera.h"
-#include "SimCamera.h"
+#include "vok_test_env.h"
 #include "transfer_env.h"
+
+using voktest::ReadBytes;
 
 namespace {
 
@@ -68,7 +70,7 @@ TEST_F(Scripted, WholeCameraRunRequests) {
     ASSERT_TRUE(last);
     EXPECT_EQ(Bytes(last->begin() + 1, last->begin() + 11),
               (Bytes{1, 0xFE, DSC_CMD_INDEX_READ_BLOCK, 1, 0, 0, 0, 1, 0, 0}));
-    std::vector<uint8_t> second = ReadFile(dest + "/DSC00002.jpg");
+    std::vector<uint8_t> second = ReadBytes(dest + "/DSC00002.jpg");
     ASSERT_EQ(second.size(), 40000u);
     EXPECT_EQ(second[0], 1);     // block 0 of index 1
     EXPECT_EQ(second[39999], 2); // block 1 of index 1

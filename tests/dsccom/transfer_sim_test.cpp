@@ -8,8 +8,12 @@
 
 #include "DscTransfer.h"
 #include "FakeCamera.h"
-#include "SimCamera.h"
+#include "sim_camera.h"
 #include "transfer_env.h"
+
+using voktest::MakeDemoCard;
+using voktest::ReadBytes;
+using voktest::SimCamera;
 
 namespace {
 
@@ -20,15 +24,15 @@ std::vector<uint8_t> Slice(const std::vector<uint8_t>& v, size_t n) {
 class Download : public ::testing::Test {
   protected:
     TempHome home;
+    voktest::ScopedEnv logVar{"VOK_MSG_LOG", home.dir + "/messages.log"};
+    voktest::ScopedEnv answer{"VOK_MSG_ANSWER", "yes"};
+    voktest::ScopedEnv freeBytes{"VOK_TEST_FREE_BYTES", nullptr};
     Observer observer;
     std::string dest;
     bool cancelFlag = false;
     std::function<void(int, int, int, int)> onProgress;
 
     void SetUp() override {
-        setenv("VOK_MSG_LOG", (home.dir + "/messages.log").c_str(), 1);
-        setenv("VOK_MSG_ANSWER", "yes", 1);
-        unsetenv("VOK_TEST_FREE_BYTES");
         VokDscCom_SetApplicationInfo(nullptr, "test", 1, 5, "");
         dest = MakeFolder(home.dir, "dest");
         observer.answer = [this](unsigned m, uintptr_t code, intptr_t value) -> intptr_t {
@@ -43,9 +47,6 @@ class Download : public ::testing::Test {
     void TearDown() override {
         DscTransfer_SetProgress(nullptr, nullptr);
         VokDscCom_Disconnect();
-        unsetenv("VOK_MSG_ANSWER");
-        unsetenv("VOK_MSG_LOG");
-        unsetenv("VOK_TEST_FREE_BYTES");
     }
     static void progress(void* ctx, int index, int total, int done, int blocks) {
         auto* self = static_cast<Download*>(ctx);
@@ -68,17 +69,7 @@ class Download : public ::testing::Test {
                 out.push_back(observer.values[i]);
         return out;
     }
-    std::string log() {
-        FILE* f = fopen((home.dir + "/messages.log").c_str(), "r");
-        std::string text;
-        if (f) {
-            char b[512];
-            while (fgets(b, sizeof b, f))
-                text += b;
-            fclose(f);
-        }
-        return text;
-    }
+    std::string log() { return voktest::ReadFile(home.dir + "/messages.log"); }
     bool connectionClosed() const { return DscCom_Record()->sendBuffer == nullptr; }
 };
 
@@ -95,7 +86,7 @@ TEST_F(Download, Mode1CopiesEveryImageByteForByte) {
     EXPECT_TRUE(connectionClosed());
     ASSERT_EQ(Names(dest), kDemoNames);
     for (size_t i = 0; i < kDemoFiles.size(); ++i)
-        EXPECT_EQ(ReadFile(dest + "/" + kDemoNames[i]), ReadFile(card + "/" + kDemoFiles[i]))
+        EXPECT_EQ(ReadBytes(dest + "/" + kDemoNames[i]), ReadBytes(card + "/" + kDemoFiles[i]))
             << kDemoNames[i];
     // Several images: codes 1 and 2 for each, the record with code 2.
     std::vector<uintptr_t> want;
@@ -153,12 +144,12 @@ TEST_F(Download, Mode2UsesTheMailFolderAndTheMailJob) {
               (std::vector<std::string>{"DSC00001.jpg", "DSC00002.jpg", "DSC00003.jpg",
                                         "DSC00004.jpg", "DSC00005.mov", "DSC00006.mov"}));
     EXPECT_TRUE(Names(images).empty());
-    std::vector<uint8_t> still = ReadFile(card + "/100/0004.thm");
-    std::vector<uint8_t> got = ReadFile(dest + "/DSC00004.jpg");
+    std::vector<uint8_t> still = ReadBytes(card + "/100/0004.thm");
+    std::vector<uint8_t> got = ReadBytes(dest + "/DSC00004.jpg");
     ASSERT_GE(got.size(), still.size());
     EXPECT_EQ(Slice(got, still.size()), still);
-    EXPECT_EQ(got.size(), ReadFile(card + "/100/0004.tif").size());
-    EXPECT_EQ(ReadFile(dest + "/DSC00005.mov"), ReadFile(card + "/101/0001.mov"));
+    EXPECT_EQ(got.size(), ReadBytes(card + "/100/0004.tif").size());
+    EXPECT_EQ(ReadBytes(dest + "/DSC00005.mov"), ReadBytes(card + "/101/0001.mov"));
     std::vector<uintptr_t> want = {11, 8, 8, 8, 8, 8, 8, 10};
     EXPECT_EQ(fileCodes(), want);
     for (intptr_t v : valuesOf(8))
@@ -170,7 +161,7 @@ TEST_F(Download, Mode2UsesTheMailFolderAndTheMailJob) {
     VokComUtil_CopyMailFileData(path, name, &size, &kind);
     EXPECT_EQ(std::string(path), dest + "/DSC00006.mov");
     EXPECT_STREQ(name, "DSC00006.mov");
-    EXPECT_EQ(size, ReadFile(card + "/101/0002.wav").size());
+    EXPECT_EQ(size, ReadBytes(card + "/101/0002.wav").size());
     EXPECT_EQ(kind, 4);
     EXPECT_EQ(FolderValue("Event_App", "Path_Mail"), dest);
     EXPECT_EQ(FolderValue("Event_App", "Path_Image"), images);
@@ -198,11 +189,11 @@ TEST_F(Download, NumberingContinuesAfterHighestWhateverTheKind) {
     EXPECT_EQ(VokDscCom_RT70_DSC2PC(1), 1);
     EXPECT_EQ(Names(dest), (std::vector<std::string>{"DSC00041.jpg", "DSC00042.jpg", "DSC00043.jpg",
                                                      "dsc00007.MOV"}));
-    EXPECT_EQ(ReadFile(dest + "/DSC00043.jpg"), ReadFile(card + "/100/0002.jpg"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00043.jpg"), ReadBytes(card + "/100/0002.jpg"));
     // A second run goes on from there.
     EXPECT_EQ(VokDscCom_RT70_DSC2PC(1), 1);
     EXPECT_EQ(Names(dest).size(), 6u);
-    EXPECT_EQ(ReadFile(dest + "/DSC00045.jpg"), ReadFile(card + "/100/0002.jpg"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00045.jpg"), ReadBytes(card + "/100/0002.jpg"));
 }
 
 TEST_F(Download, FullFolderIsRefusedWithoutCopying) {
@@ -261,7 +252,7 @@ TEST_F(Download, CancelYesStopsAfterTheFileAndNoGoesOn) {
     EXPECT_EQ(VokDscCom_RT70_DSC2PC(1), 1);
     EXPECT_EQ(Names(dest).size(),
               4u); // two questions, both answered No; the last file is never asked
-    EXPECT_EQ(ReadFile(dest + "/DSC00004.jpg"), ReadFile(card + "/100/0003.jpg"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00004.jpg"), ReadBytes(card + "/100/0003.jpg"));
 }
 
 TEST_F(Download, LastFileCannotBeCancelled) {
@@ -280,15 +271,12 @@ TEST_F(Download, CameraThatStopsAnsweringMidFile) {
     SimCamera camera(home.dir, card);
     SetFolderValue("Event_App", "Path_Image", dest);
     onProgress = [&camera](int index, int, int done, int) {
-        if (index == 1 && done == 1 && camera.pid > 0) {
-            kill(camera.pid, SIGKILL);
-            waitpid(camera.pid, nullptr, 0);
-            camera.pid = -1;
-        }
+        if (index == 1 && done == 1)
+            camera.Stop(SIGKILL);
     };
     EXPECT_EQ(VokDscCom_RT70_DSC2PC(1), 1);
     EXPECT_EQ(Names(dest), (std::vector<std::string>{"DSC00001.jpg"}));
-    EXPECT_EQ(ReadFile(dest + "/DSC00001.jpg"), ReadFile(card + "/100/0001.jpg"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00001.jpg"), ReadBytes(card + "/100/0001.jpg"));
     ASSERT_FALSE(observer.messages.empty());
     EXPECT_EQ(observer.messages.back(), DSC_MSG_ACCESS);
     EXPECT_TRUE(connectionClosed());
@@ -302,7 +290,7 @@ TEST_F(Download, GarbageRepliesEndTheRunWithDataError) {
     SetFolderValue("Event_App", "Path_Image", dest);
     EXPECT_EQ(VokDscCom_RT70_DSC2PC(1), 1);
     EXPECT_EQ(Names(dest), (std::vector<std::string>{"DSC00001.jpg"}));
-    EXPECT_EQ(ReadFile(dest + "/DSC00001.jpg"), ReadFile(card + "/100/0001.jpg"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00001.jpg"), ReadBytes(card + "/100/0001.jpg"));
     EXPECT_EQ(observer.messages, (std::vector<int>{DSC_MSG_DATA}));
 }
 
@@ -311,8 +299,8 @@ TEST_F(Download, SingleSpoiltBlockIsRetried) {
     SimCamera camera(home.dir, card, {"--fault", "133:2:checksum", "--fault", "133:5:drop"});
     SetFolderValue("Event_App", "Path_Image", dest);
     EXPECT_EQ(VokDscCom_RT70_DSC2PC(1), 1);
-    EXPECT_EQ(ReadFile(dest + "/DSC00001.jpg"), ReadFile(card + "/100/0001.jpg"));
-    EXPECT_EQ(ReadFile(dest + "/DSC00002.jpg"), ReadFile(card + "/100/0002.jpg"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00001.jpg"), ReadBytes(card + "/100/0001.jpg"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00002.jpg"), ReadBytes(card + "/100/0002.jpg"));
     EXPECT_TRUE(observer.messages.empty());
 }
 
@@ -333,7 +321,9 @@ TEST_F(Download, DestinationThatVanishesMidRun) {
     std::string folder = dest;
     observer.answer = [base, folder](unsigned m, uintptr_t code, intptr_t value) -> intptr_t {
         if (m == WM_DSC_STATUS && code == DSC_STATUS_FILE_WRITTEN) {
-            EXPECT_EQ(system(("rm -rf '" + folder + "'").c_str()), 0);
+            std::error_code ec;
+            std::filesystem::remove_all(folder, ec);
+            EXPECT_FALSE(ec) << ec.message();
         }
         return base(m, code, value);
     };
@@ -351,7 +341,7 @@ TEST_F(Download, FullDiskBeforeAFile) {
     EXPECT_EQ(VokDscCom_RT70_DSC2PC(1), 1);
     EXPECT_EQ(observer.messages, (std::vector<int>{100}));
     EXPECT_EQ(Names(dest), (std::vector<std::string>{"DSC00001.jpg"}));
-    EXPECT_EQ(ReadFile(dest + "/DSC00001.jpg"), ReadFile(card + "/100/0001.jpg"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00001.jpg"), ReadBytes(card + "/100/0001.jpg"));
 }
 
 TEST_F(Download, WriteFailureMidFileLeavesNoTruncatedFile) {
@@ -370,7 +360,7 @@ TEST_F(Download, WriteFailureMidFileLeavesNoTruncatedFile) {
     EXPECT_EQ(result, 1);
     EXPECT_EQ(observer.messages, (std::vector<int>{100}));
     EXPECT_EQ(Names(dest), (std::vector<std::string>{"DSC00001.jpg"}));
-    EXPECT_EQ(ReadFile(dest + "/DSC00001.jpg"), ReadFile(card + "/100/0001.jpg"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00001.jpg"), ReadBytes(card + "/100/0001.jpg"));
 }
 
 TEST_F(Download, ExistingFileIsNeverReplaced) {
@@ -383,10 +373,10 @@ TEST_F(Download, ExistingFileIsNeverReplaced) {
             WriteBytes(dest + "/DSC00001.jpg", {1, 2, 3});
     };
     EXPECT_EQ(VokDscCom_RT70_DSC2PC(1), 1);
-    EXPECT_EQ(ReadFile(dest + "/DSC00001.jpg"), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00001.jpg"), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(Names(dest),
               (std::vector<std::string>{"DSC00001.jpg", "DSC00002.jpg", "DSC00003.jpg"}));
-    EXPECT_EQ(ReadFile(dest + "/DSC00002.jpg"), ReadFile(card + "/100/0001.jpg"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00002.jpg"), ReadBytes(card + "/100/0001.jpg"));
 }
 
 // Mode 0: the export hands the open connection to the selection dialog.
@@ -423,10 +413,10 @@ TEST_F(Download, Mode0PickedTransfer) {
     EXPECT_EQ(DscTransfer_RunPicked(picks, 4, nullptr), DSC_OK);
     EXPECT_EQ(Names(dest), (std::vector<std::string>{"DSC00009.jpg", "DSC00010.jpg", "DSC00011.tif",
                                                      "DSC00012.mov", "DSC00013.mov"}));
-    EXPECT_EQ(ReadFile(dest + "/DSC00010.jpg"), ReadFile(card + "/100/0002.jpg"));
-    EXPECT_EQ(ReadFile(dest + "/DSC00011.tif"), ReadFile(card + "/100/0004.tif"));
-    EXPECT_EQ(ReadFile(dest + "/DSC00012.mov"), ReadFile(card + "/101/0001.mov"));
-    EXPECT_EQ(ReadFile(dest + "/DSC00013.mov"), ReadFile(card + "/101/0002.wav"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00010.jpg"), ReadBytes(card + "/100/0002.jpg"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00011.tif"), ReadBytes(card + "/100/0004.tif"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00012.mov"), ReadBytes(card + "/101/0001.mov"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00013.mov"), ReadBytes(card + "/101/0002.wav"));
     EXPECT_EQ(fileCodes(), (std::vector<uintptr_t>{1, 2, 1, 2, 1, 2, 1, 2}));
     EXPECT_EQ(FolderValue("Application", "Path_dir"), dest);
     EXPECT_TRUE(observer.messages.empty());
@@ -436,7 +426,7 @@ TEST_F(Download, Mode0PickedTransfer) {
     EXPECT_EQ(DscTransfer_RunPickedInto(picks, 2, dest.c_str(), nullptr), DSC_ERR_REPORTED);
     EXPECT_EQ(observer.messages, (std::vector<int>{55}));
     EXPECT_EQ(DscTransfer_RunPickedInto(picks, 1, dest.c_str(), nullptr), DSC_OK);
-    EXPECT_EQ(ReadFile(dest + "/DSC99999.jpg"), ReadFile(card + "/100/0002.jpg"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC99999.jpg"), ReadBytes(card + "/100/0002.jpg"));
 
     // An image the camera does not have ends the run; the selection dialog reports it.
     observer.messages.clear();
