@@ -7,6 +7,7 @@
 #include "demo_card.h"
 #include "jpeg_util.h"
 
+#include <filesystem>
 #include <sys/stat.h>
 
 using namespace simtest;
@@ -14,19 +15,18 @@ using rt70sim::Camera;
 
 namespace {
 
-class SimCamera : public ::testing::Test {
+class SimCamera : public SimTest {
   protected:
     void SetUp() override {
-        dir_ = makeTempDir();
         ASSERT_FALSE(dir_.empty());
-        setenv("HOME", dir_.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
         card_ = dir_ + "/card";
         ::mkdir(card_.c_str(), 0755);
     }
-    void TearDown() override { removeTree(dir_); }
 
+    void emptyCard() {
+        std::filesystem::remove_all(card_);
+        ::mkdir(card_.c_str(), 0755);
+    }
     void addFolder(const std::string& name) { ::mkdir((card_ + "/" + name).c_str(), 0755); }
     std::string addFile(const std::string& folder, const std::string& name, const Bytes& data) {
         addFolder(folder);
@@ -49,7 +49,7 @@ class SimCamera : public ::testing::Test {
         return out;
     }
 
-    std::string dir_, card_;
+    std::string card_;
     Camera cam_;
     int64_t now_ = 1000000000; // 2001-09-09 01:46:40 UTC
 };
@@ -72,8 +72,7 @@ TEST_F(SimCamera, IdentifyCarriesLettersAndVariant) {
 
 TEST_F(SimCamera, FolderPagesOfFifty) {
     for (int total : {49, 50, 51}) {
-        removeTree(card_);
-        ::mkdir(card_.c_str(), 0755);
+        emptyCard();
         for (int i = 0; i < total; ++i)
             addFolder(std::to_string(100 + i));
         start();
@@ -122,8 +121,7 @@ TEST_F(SimCamera, ImagePagesOfFiftyPerFolder) {
 
 TEST_F(SimCamera, RunningCountEndsWithTheEndMark) {
     auto pages = [&](int total) {
-        removeTree(card_);
-        ::mkdir(card_.c_str(), 0755);
+        emptyCard();
         for (int i = 1; i <= total; ++i)
             addFile(i <= 30 ? "100" : "105", std::to_string(i) + ".jpg", Bytes{9});
         start();
@@ -293,7 +291,7 @@ TEST_F(SimCamera, ThumbnailsAreSmallJpegsOfTheImage) {
     // The full image after its thumbnail: 26 switches the block source back.
     ask(request(26, 0, {100, 0, 1, 0, 0}));
     r = ask(request(30, 0, {100, 0, 1, 0, 0, 0, 0}));
-    const Bytes file = readBytes(card_ + "/100/0001.jpg");
+    const Bytes file = ReadBytes(card_ + "/100/0001.jpg");
     EXPECT_TRUE(std::equal(file.begin(), file.begin() + 1000, r.begin() + 4));
 }
 
@@ -333,7 +331,7 @@ TEST_F(SimCamera, UploadStoresTheFileOnTheCard) {
     expectWellFramed(r);
     EXPECT_EQ(r[1], 0); // sequence 0 even for block 1
     EXPECT_EQ(r[4], 0);
-    EXPECT_EQ(readBytes(card_ + "/100/0002.jpg"), file);
+    EXPECT_EQ(ReadBytes(card_ + "/100/0002.jpg"), file);
     // And it is listed.
     EXPECT_EQ(rt70sim::getU16(&ask(request(7, 0, {100, 0}))[4]), 2);
 }
@@ -346,8 +344,8 @@ TEST_F(SimCamera, MovieUploadKeepsItsStill) {
         EXPECT_EQ(ask(b)[4], 0);
     for (const Bytes& b : blocksOf(movie))
         EXPECT_EQ(ask(b)[4], 0);
-    EXPECT_EQ(readBytes(card_ + "/100/0001.mov"), movie);
-    EXPECT_EQ(readBytes(card_ + "/100/0001.thm"), still);
+    EXPECT_EQ(ReadBytes(card_ + "/100/0001.mov"), movie);
+    EXPECT_EQ(ReadBytes(card_ + "/100/0001.thm"), still);
     const Bytes r = ask(request(132, 0, {0, 0, 0, 0}));
     EXPECT_EQ(r[4], 3);
 }

@@ -46,18 +46,12 @@ JpegFacts jpegFacts(const Bytes& j) {
     return f;
 }
 
-class SimDemo : public ::testing::Test {
+class SimDemo : public SimTest {
   protected:
     void SetUp() override {
-        dir_ = makeTempDir();
-        setenv("HOME", dir_.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
         std::string error;
         ASSERT_TRUE(rt70sim::makeDemoCard(dir_ + "/card", &error)) << error;
     }
-    void TearDown() override { removeTree(dir_); }
-    std::string dir_;
 };
 
 TEST_F(SimDemo, StillsHaveTheirSizesSamplingsAndExif) {
@@ -67,7 +61,7 @@ TEST_F(SimDemo, StillsHaveTheirSizesSamplingsAndExif) {
     };
     for (const Want& w : {Want{"100/0001.jpg", 640, 480, 2}, Want{"100/0002.jpg", 320, 240, 1},
                           Want{"100/0003.jpg", 1024, 768, 2}, Want{"100/0004.thm", 320, 240, 2}}) {
-        const Bytes file = readBytes(dir_ + "/card/" + w.name);
+        const Bytes file = ReadBytes(dir_ + "/card/" + w.name);
         const JpegFacts f = jpegFacts(file);
         EXPECT_EQ(f.width, w.width) << w.name;
         EXPECT_EQ(f.height, w.height) << w.name;
@@ -108,7 +102,7 @@ TEST_F(SimDemo, ExifBlockIsAWellFormedTiffDirectory) {
 }
 
 TEST_F(SimDemo, TiffIsUncompressedRgbWithItsPixels) {
-    const Bytes tiff = readBytes(dir_ + "/card/100/0004.tif");
+    const Bytes tiff = ReadBytes(dir_ + "/card/100/0004.tif");
     ASSERT_GT(tiff.size(), 200u);
     EXPECT_EQ(std::string(tiff.begin(), tiff.begin() + 2), "II");
     const uint32_t ifd = rt70sim::getU32(&tiff[4]);
@@ -184,12 +178,12 @@ TEST_F(SimDemo, MovieIsReadByFfmpeg) {
     EXPECT_EQ(frames, 10);
     // Its still is the first picture.
     rt70sim::Picture still;
-    EXPECT_TRUE(rt70sim::decodeJpeg(readBytes(dir_ + "/card/101/0001.thm"), 1000, &still));
+    EXPECT_TRUE(rt70sim::decodeJpeg(ReadBytes(dir_ + "/card/101/0001.thm"), 1000, &still));
     EXPECT_EQ(still.width, 160);
 }
 
 TEST_F(SimDemo, AudioMemoIsPcmWave) {
-    const Bytes wav = readBytes(dir_ + "/card/101/0002.wav");
+    const Bytes wav = ReadBytes(dir_ + "/card/101/0002.wav");
     ASSERT_EQ(wav.size(), 44u + 8000);
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
     EXPECT_EQ(rt70sim::getU32(&wav[4]), wav.size() - 8);
@@ -211,10 +205,10 @@ TEST_F(SimDemo, CardListsAsDesigned) {
     EXPECT_EQ(kinds, (std::vector<int>{1, 1, 1, 2, 3, 4}));
     EXPECT_FALSE(rt70sim::imageAtIndex(card, 6));
     // Writing again gives the same bytes.
-    const Bytes first = readBytes(dir_ + "/card/100/0001.jpg");
+    const Bytes first = ReadBytes(dir_ + "/card/100/0001.jpg");
     std::string error;
     ASSERT_TRUE(rt70sim::makeDemoCard(dir_ + "/again", &error));
-    EXPECT_EQ(readBytes(dir_ + "/again/100/0001.jpg"), first);
+    EXPECT_EQ(ReadBytes(dir_ + "/again/100/0001.jpg"), first);
 }
 
 TEST(SimOptions, CommandLineParses) {

@@ -13,13 +13,9 @@ using rt70sim::LinkServer;
 
 namespace {
 
-class SimLink : public ::testing::Test {
+class SimLink : public SimTest {
   protected:
-    void SetUp() override {
-        dir_ = makeTempDir();
-        rt70sim::initCamera(&cam_, dir_, {});
-    }
-    void TearDown() override { removeTree(dir_); }
+    void SetUp() override { rt70sim::initCamera(&cam_, dir_, {}); }
 
     int open(const std::string& name, uint8_t expect = 1) {
         const int id = link_.openConnection();
@@ -56,7 +52,6 @@ class SimLink : public ::testing::Test {
         return feed(pipe, f);
     }
 
-    std::string dir_;
     rt70sim::Camera cam_;
     LinkServer link_{cam_};
 };

@@ -4,30 +4,21 @@
 
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
-extern char** environ;
-
 using namespace simtest;
 
 namespace {
 
-class SimProcess : public ::testing::Test {
+class SimProcess : public SimTest {
   protected:
     void SetUp() override {
-        dir_ = makeTempDir();
-        setenv("HOME", dir_.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
-        const char* bin = std::getenv("VOK_TEST_BIN");
-        ASSERT_NE(bin, nullptr);
-        sim_ = std::string(bin) + "/rt70sim";
+        ASSERT_NE(std::getenv("VOK_TEST_BIN"), nullptr);
+        sim_ = voktest::TestBin("rt70sim");
         socket_ = dir_ + "/cam.sock";
         card_ = dir_ + "/card";
     }
@@ -36,27 +27,14 @@ class SimProcess : public ::testing::Test {
             kill(p, SIGKILL);
             waitpid(p, nullptr, 0);
         }
-        removeTree(dir_);
     }
     pid_t spawn(std::vector<std::string> args) {
         args.insert(args.begin(), sim_);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid = -1;
-        EXPECT_EQ(posix_spawn(&pid, sim_.c_str(), &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        return pid;
+        return voktest::SpawnQuiet(args);
     }
     int wait(pid_t pid) {
-        int status = 0;
-        waitpid(pid, &status, 0);
         running_.erase(std::remove(running_.begin(), running_.end(), pid), running_.end());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return voktest::WaitExit(pid);
     }
     int run(std::vector<std::string> args) { return wait(spawn(std::move(args))); }
     pid_t serve(std::vector<std::string> extra = {}) {
@@ -86,7 +64,7 @@ class SimProcess : public ::testing::Test {
         return false;
     }
 
-    std::string dir_, sim_, socket_, card_;
+    std::string sim_, socket_, card_;
     std::vector<pid_t> running_;
 };
 
@@ -122,7 +100,7 @@ TEST_F(SimProcess, StaleSocketIsReplacedLiveOneIsNot) {
     // A plain file in the way is not removed.
     writeBytes(socket_, Bytes{1, 2, 3});
     EXPECT_EQ(run({"--socket", socket_, "--card", card_}), 1);
-    EXPECT_EQ(readBytes(socket_), (Bytes{1, 2, 3}));
+    EXPECT_EQ(ReadBytes(socket_), (Bytes{1, 2, 3}));
 }
 
 } // namespace

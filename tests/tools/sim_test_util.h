@@ -1,14 +1,14 @@
-/* Helpers of the rt70sim tests: temporary card folders, request packets and the
- * fields of replies. */
+/* Helpers of the rt70sim tests: a folder per test, request packets and the fields of
+ * replies. */
 #ifndef RT70SIM_TEST_UTIL_H
 #define RT70SIM_TEST_UTIL_H
 
 #include "camera.h"
 #include "packet.h"
+#include "vok_test_env.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <initializer_list>
 #include <string>
@@ -18,28 +18,18 @@ namespace simtest {
 
 using rt70sim::Bytes;
 
-inline std::string makeTempDir() {
-    char pattern[] = "/tmp/rt70simXXXXXX";
-    const char* dir = mkdtemp(pattern);
-    return dir ? dir : "";
-}
+using voktest::ReadBytes;
 
-inline void removeTree(const std::string& dir) {
-    if (!dir.empty()) {
-        const std::string cmd = "rm -rf '" + dir + "'";
-        if (std::system(cmd.c_str()) != 0)
-            ADD_FAILURE() << "cannot remove " << dir;
-    }
-}
+/* Each test's own folder, which is also its HOME and XDG folders. */
+class SimTest : public ::testing::Test {
+  protected:
+    voktest::TempHome home_{"rt70sim", {"", ""}};
+    const std::string dir_ = home_.dir;
+};
 
 inline void writeBytes(const std::string& path, const Bytes& data) {
     std::ofstream f(path, std::ios::binary);
     f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-}
-
-inline Bytes readBytes(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
 }
 
 inline bool exists(const std::string& path) {
