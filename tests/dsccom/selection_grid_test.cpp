@@ -86,6 +86,13 @@ class SelectionGrid : public ::testing::Test {
         EXPECT_EQ(DscSel_OpenDialog(DscCom_Record()), 0);
         return SelectionDialog();
     }
+    // Opens on one folder, 100, of that many images.
+    QDialog* openFolder(int images) {
+        card.folders = {100};
+        card.images = {{100, images}};
+        return open();
+    }
+    void preview(QDialog* d) { QTest::mouseClick(Control<QPushButton>(d, 1021), Qt::LeftButton); }
     // Image numbers asked for with command 22, in order.
     std::vector<int> thumbRequests() {
         std::vector<int> out;
@@ -181,12 +188,10 @@ TEST_F(SelectionGrid, FailedFolderChangeCloses) {
 }
 
 TEST_F(SelectionGrid, FailedImageListKeepsTheDialogOpen) {
-    card.folders = {100};
-    card.images = {{100, 5}};
-    QDialog* d = open();
+    QDialog* d = openFolder(5);
     ASSERT_NE(d, nullptr);
     card.failLists = true;
-    QTest::mouseClick(Control<QPushButton>(d, 1021), Qt::LeftButton);
+    preview(d);
     EXPECT_EQ(SelectionDialog(), d);
     EXPECT_TRUE(Control<QPushButton>(d, 1021)->isEnabled());
     EXPECT_TRUE(Control<QPushButton>(d, 2)->isEnabled());
@@ -195,12 +200,10 @@ TEST_F(SelectionGrid, FailedImageListKeepsTheDialogOpen) {
 }
 
 TEST_F(SelectionGrid, FailedThumbnailFetchCloses) {
-    card.folders = {100};
-    card.images = {{100, 5}};
     card.failThumbs = true;
-    QDialog* d = open();
+    QDialog* d = openFolder(5);
     ASSERT_NE(d, nullptr);
-    QTest::mouseClick(Control<QPushButton>(d, 1021), Qt::LeftButton);
+    preview(d);
     EXPECT_TRUE(closed());
     EXPECT_EQ(observer.messages, std::vector<int>{14});
 }
@@ -211,14 +214,14 @@ TEST_F(SelectionGrid, SixteenImagesFitSeventeenScroll) {
     QDialog* d = open();
     ASSERT_NE(d, nullptr);
     auto* bar = Control<QScrollBar>(d, 1018);
-    QTest::mouseClick(Control<QPushButton>(d, 1021), Qt::LeftButton);
+    preview(d);
     EXPECT_FALSE(bar->isEnabled());
     for (int i = 0; i < 16; ++i)
         EXPECT_TRUE(Look(GridButton(d, i)).picture) << i;
     auto* folders = Control<QComboBox>(d, 1017);
     folders->setCurrentIndex(1);
     emit folders->activated(1);
-    QTest::mouseClick(Control<QPushButton>(d, 1021), Qt::LeftButton);
+    preview(d);
     EXPECT_TRUE(bar->isEnabled());
     // Five rows, a page of four: positions 1 and 2.
     EXPECT_EQ(bar->minimum(), 1);
@@ -228,12 +231,10 @@ TEST_F(SelectionGrid, SixteenImagesFitSeventeenScroll) {
 }
 
 TEST_F(SelectionGrid, ScrollingRefetchesOnceWhenTheScrollEnds) {
-    card.folders = {100};
-    card.images = {{100, 40}};
-    QDialog* d = open();
+    QDialog* d = openFolder(40);
     ASSERT_NE(d, nullptr);
     auto* bar = Control<QScrollBar>(d, 1018);
-    QTest::mouseClick(Control<QPushButton>(d, 1021), Qt::LeftButton);
+    preview(d);
     EXPECT_EQ(thumbRequests(), range(1, 16));
     ASSERT_TRUE(bar->isEnabled());
     EXPECT_EQ(bar->maximum(), 7);
@@ -266,12 +267,10 @@ TEST_F(SelectionGrid, ScrollingRefetchesOnceWhenTheScrollEnds) {
 }
 
 TEST_F(SelectionGrid, WheelOverTheGridScrollsIt) {
-    card.folders = {100};
-    card.images = {{100, 40}};
-    QDialog* d = open();
+    QDialog* d = openFolder(40);
     ASSERT_NE(d, nullptr);
     auto* bar = Control<QScrollBar>(d, 1018);
-    QTest::mouseClick(Control<QPushButton>(d, 1021), Qt::LeftButton);
+    preview(d);
     QAbstractButton* over = GridButton(d, 5);
     QPointF at(10, 10);
     QWheelEvent wheel(at, over->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
@@ -287,13 +286,11 @@ TEST_F(SelectionGrid, WheelOverTheGridScrollsIt) {
 }
 
 TEST_F(SelectionGrid, CacheTrimFreesFarThumbnails) {
-    card.folders = {100};
-    card.images = {{100, 100}};
-    QDialog* d = open();
+    QDialog* d = openFolder(100);
     ASSERT_NE(d, nullptr);
-    QTest::mouseClick(Control<QPushButton>(d, 1021), Qt::LeftButton); // 1-16
-    scrollTo(d, 22);                                                  // 85-100
-    scrollTo(d, 12);                                                  // 45-60
+    preview(d);      // 1-16
+    scrollTo(d, 22); // 85-100
+    scrollTo(d, 12); // 45-60
     EXPECT_EQ(thumbRequests().size(), 48u);
     // 48 held: going back to the top keeps the 33 found from image 1 on (1-16, 45-60, 85)
     // and frees 86-100, which come again when they are shown again.
@@ -307,15 +304,13 @@ TEST_F(SelectionGrid, CacheTrimFreesFarThumbnails) {
 }
 
 TEST_F(SelectionGrid, ShiftClickSelectsARangeWithTheMouse) {
-    card.folders = {100};
-    card.images = {{100, 20}};
-    QDialog* d = open();
+    QDialog* d = openFolder(20);
     ASSERT_NE(d, nullptr);
     auto* transfer = Control<QPushButton>(d, 1022);
     // Before Preview a click does nothing.
     QTest::mouseClick(GridButton(d, 0), Qt::LeftButton);
     EXPECT_FALSE(transfer->isEnabled());
-    QTest::mouseClick(Control<QPushButton>(d, 1021), Qt::LeftButton);
+    preview(d);
     QTest::mouseClick(GridButton(d, 2), Qt::LeftButton);
     QTest::mouseClick(GridButton(d, 5), Qt::LeftButton, Qt::ShiftModifier);
     for (int i = 0; i < 16; ++i)
@@ -331,23 +326,19 @@ TEST_F(SelectionGrid, ShiftClickSelectsARangeWithTheMouse) {
 }
 
 TEST_F(SelectionGrid, ExitSendsTheEndOfConnectionOnce) {
-    card.folders = {100};
-    card.images = {{100, 2}};
-    QDialog* d = open();
+    QDialog* d = openFolder(2);
     ASSERT_NE(d, nullptr);
-    QTest::mouseClick(Control<QPushButton>(d, 1021), Qt::LeftButton);
+    preview(d);
     QTest::mouseClick(Control<QPushButton>(d, 2), Qt::LeftButton);
     EXPECT_TRUE(closed());
     EXPECT_TRUE(observer.messages.empty());
 }
 
 TEST_F(SelectionGrid, OwnerGoingAwayEndsTheConnection) {
-    card.folders = {100};
-    card.images = {{100, 2}};
     auto* owner = new QWidget;
     owner->show();
     VokDscCom_SetApplicationInfo(owner, "test", 1, 5, "");
-    QDialog* d = open();
+    QDialog* d = openFolder(2);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->parentWidget(), owner);
     delete owner;
@@ -355,9 +346,7 @@ TEST_F(SelectionGrid, OwnerGoingAwayEndsTheConnection) {
 }
 
 TEST_F(SelectionGrid, NothingMovesWhileAnOperationRuns) {
-    card.folders = {100};
-    card.images = {{100, 40}};
-    QDialog* d = open();
+    QDialog* d = openFolder(40);
     ASSERT_NE(d, nullptr);
     auto* bar = Control<QScrollBar>(d, 1018);
     auto* previewButton = Control<QPushButton>(d, 1021);
@@ -389,9 +378,7 @@ TEST_F(SelectionGrid, NothingMovesWhileAnOperationRuns) {
 }
 
 TEST_F(SelectionGrid, EscapeEndsLikeExit) {
-    card.folders = {100};
-    card.images = {{100, 2}};
-    QDialog* d = open();
+    QDialog* d = openFolder(2);
     ASSERT_NE(d, nullptr);
     QTest::keyClick(d, Qt::Key_Escape);
     EXPECT_TRUE(closed());

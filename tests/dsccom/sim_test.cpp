@@ -16,6 +16,28 @@ using voktest::TestBin;
 
 namespace {
 
+// One --fault option for each of the comma-separated rules.
+std::vector<std::string> FaultOptions(const std::string& rules) {
+    std::vector<std::string> args;
+    size_t start = 0;
+    while (start <= rules.size()) {
+        size_t comma = rules.find(',', start);
+        if (comma == std::string::npos)
+            comma = rules.size();
+        args.push_back("--fault");
+        args.push_back(rules.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return args;
+}
+
+// A fault rule for the camera, what the call then gives and the messages shown.
+struct FaultCase {
+    const char* fault;
+    int result;
+    std::vector<int> messages;
+};
+
 class Sim : public ::testing::Test {
   protected:
     TempHome home;
@@ -131,18 +153,7 @@ TEST_F(Sim, RetriedFaults) {
                  {"7:1:drop", {}},         {"7:2:checksum", {}}, {"14:1:short", {15}},
                  {"2:1:drop,2:2:drop", {}}};
     for (auto k : cases) {
-        std::vector<std::string> args;
-        std::string rules = k.fault;
-        size_t start = 0;
-        while (start <= rules.size()) {
-            size_t comma = rules.find(',', start);
-            if (comma == std::string::npos)
-                comma = rules.size();
-            args.push_back("--fault");
-            args.push_back(rules.substr(start, comma - start));
-            start = comma + 1;
-        }
-        SimCamera camera(home.dir, card, args);
+        SimCamera camera(home.dir, card, FaultOptions(k.fault));
         observer.messages.clear();
         ASSERT_EQ(VokDscCom_Connect(), DSC_OK) << k.fault;
         EXPECT_EQ(folders(), std::vector<uint16_t>{100}) << k.fault;
@@ -203,13 +214,10 @@ TEST_F(Sim, ThumbnailBlockRetryRules) {
         EXPECT_EQ(clean[1], 0xD8);
         VokDscCom_Disconnect();
     }
-    struct {
-        const char* fault;
-        int result;
-        std::vector<int> messages;
-    } cases[] = {{"30:1:checksum", DSC_OK, {}},        {"30:1:drop", DSC_OK, {}},
-                 {"30:1:short", DSC_OK, {15}},         {"30:1:seq", DSC_OK, {}},
-                 {"30:*:seq", DSC_ERR_FRAME, {8, 14}}, {"30:*:drop", DSC_ERR_NOANSWER, {14}}};
+    FaultCase cases[] = {
+        {"30:1:checksum", DSC_OK, {}},        {"30:1:drop", DSC_OK, {}},
+        {"30:1:short", DSC_OK, {15}},         {"30:1:seq", DSC_OK, {}},
+        {"30:*:seq", DSC_ERR_FRAME, {8, 14}}, {"30:*:drop", DSC_ERR_NOANSWER, {14}}};
     for (auto k : cases) {
         SimCamera camera(home.dir, card, {"--fault", k.fault});
         ASSERT_EQ(VokDscCom_Connect(), DSC_OK);
@@ -237,15 +245,11 @@ TEST_F(Sim, ImageBlockRetryRules) {
     ASSERT_FALSE(file.empty());
     ASSERT_LE(file.size(), 32768u);
     uint8_t ref[4] = {100, 0, 1, 0};
-    struct {
-        const char* fault;
-        int result;
-        std::vector<int> messages;
-    } cases[] = {{"30:1:drop", DSC_OK, {}},
-                 {"30:1:checksum", DSC_OK, {}},
-                 {"30:1:code", DSC_OK, {}},
-                 {"30:1:short", DSC_ERR_REPLY, {15}},
-                 {"30:*:checksum", DSC_ERR_FRAME, {8}}};
+    FaultCase cases[] = {{"30:1:drop", DSC_OK, {}},
+                         {"30:1:checksum", DSC_OK, {}},
+                         {"30:1:code", DSC_OK, {}},
+                         {"30:1:short", DSC_ERR_REPLY, {15}},
+                         {"30:*:checksum", DSC_ERR_FRAME, {8}}};
     for (auto k : cases) {
         SimCamera camera(home.dir, card, {"--fault", k.fault});
         ASSERT_EQ(VokDscCom_Connect(), DSC_OK);
@@ -272,14 +276,10 @@ TEST_F(Sim, BlockSendRetryRules) {
     std::vector<uint8_t> file = ReadBytes(card + "/100/0002.jpg");
     ASSERT_FALSE(file.empty());
     ASSERT_LE(file.size(), 32768u);
-    struct {
-        const char* fault;
-        int result;
-        std::vector<int> messages;
-    } cases[] = {{"5:1:drop", DSC_OK, {}},
-                 {"5:1:status2", DSC_OK, {}},
-                 {"5:*:status2", DSC_ERR_STATUS2, {14}},
-                 {"5:1:status5", DSC_ERR_STATUS5, {6}}};
+    FaultCase cases[] = {{"5:1:drop", DSC_OK, {}},
+                         {"5:1:status2", DSC_OK, {}},
+                         {"5:*:status2", DSC_ERR_STATUS2, {14}},
+                         {"5:1:status5", DSC_ERR_STATUS5, {6}}};
     for (auto k : cases) {
         SimCamera camera(home.dir, card, {"--fault", k.fault});
         ASSERT_EQ(VokDscCom_Connect(), DSC_OK);
