@@ -30,23 +30,17 @@ struct Clicker {
     }
 };
 
+// Folder list, Exit, Preview, Transfer and Delete in a state: 1 where enabled.
+std::vector<int> Enabled(int state) {
+    DscControlsEnabled c = DscSel_Controls(state);
+    return {c.folderList, c.exitButton, c.preview, c.transfer, c.deleteButton};
+}
+
 TEST(SelectionRules, ButtonStates) {
-    DscControlsEnabled idle = DscSel_Controls(DSC_STATE_IDLE);
-    EXPECT_EQ((std::vector<int>{idle.folderList, idle.exitButton, idle.preview, idle.transfer,
-                                idle.deleteButton}),
-              (std::vector<int>{1, 1, 1, 0, 0}));
-    DscControlsEnabled busy = DscSel_Controls(DSC_STATE_BUSY);
-    EXPECT_EQ((std::vector<int>{busy.folderList, busy.exitButton, busy.preview, busy.transfer,
-                                busy.deleteButton}),
-              (std::vector<int>{0, 0, 0, 0, 0}));
-    DscControlsEnabled empty = DscSel_Controls(DSC_STATE_EMPTY);
-    EXPECT_EQ((std::vector<int>{empty.folderList, empty.exitButton, empty.preview, empty.transfer,
-                                empty.deleteButton}),
-              (std::vector<int>{1, 1, 0, 0, 0}));
-    DscControlsEnabled sel = DscSel_Controls(DSC_STATE_SELECTION);
-    EXPECT_EQ((std::vector<int>{sel.folderList, sel.exitButton, sel.preview, sel.transfer,
-                                sel.deleteButton}),
-              (std::vector<int>{1, 1, 1, 1, 1}));
+    EXPECT_EQ(Enabled(DSC_STATE_IDLE), (std::vector<int>{1, 1, 1, 0, 0}));
+    EXPECT_EQ(Enabled(DSC_STATE_BUSY), (std::vector<int>{0, 0, 0, 0, 0}));
+    EXPECT_EQ(Enabled(DSC_STATE_EMPTY), (std::vector<int>{1, 1, 0, 0, 0}));
+    EXPECT_EQ(Enabled(DSC_STATE_SELECTION), (std::vector<int>{1, 1, 1, 1, 1}));
 }
 
 TEST(SelectionRules, RecordsCarryTheirLabel) {
