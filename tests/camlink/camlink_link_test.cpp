@@ -213,19 +213,20 @@ TEST_F(CamlinkSim, LastErrorIsPerThread) {
 }
 
 TEST(CamlinkUsb, NoConfiguredCameraIsNotFound) {
-    unsetenv(VOKUSB_ENV_SIM);
-    setenv(VOKUSB_ENV_ID, "", 1);
-    EXPECT_EQ(open_dev(), VOKUSB_INVALID_HANDLE);
-    EXPECT_EQ(VokUsb_GetLastError(), VOKUSB_ERR_OPEN);
-    EXPECT_EQ(open_file("PIPE00"), VOKUSB_INVALID_HANDLE);
-    EXPECT_EQ(VokUsb_GetLastError(), VOKUSB_ERR_NO_INTERFACE);
+    voktest::ScopedEnv noSim(VOKUSB_ENV_SIM, nullptr);
+    {
+        voktest::ScopedEnv noId(VOKUSB_ENV_ID, "");
+        EXPECT_EQ(open_dev(), VOKUSB_INVALID_HANDLE);
+        EXPECT_EQ(VokUsb_GetLastError(), VOKUSB_ERR_OPEN);
+        EXPECT_EQ(open_file("PIPE00"), VOKUSB_INVALID_HANDLE);
+        EXPECT_EQ(VokUsb_GetLastError(), VOKUSB_ERR_NO_INTERFACE);
+    }
     // An id that no device carries (the vendor id 0 is never assigned).
-    setenv(VOKUSB_ENV_ID, "0000:0000,zz:1", 1);
+    voktest::ScopedEnv unknownId(VOKUSB_ENV_ID, "0000:0000,zz:1");
     EXPECT_EQ(open_dev(), VOKUSB_INVALID_HANDLE);
     EXPECT_EQ(VokUsb_GetLastError(), VOKUSB_ERR_OPEN);
     EXPECT_EQ(open_file("PIPE01"), VOKUSB_INVALID_HANDLE);
     EXPECT_EQ(VokUsb_GetLastError(), VOKUSB_ERR_NO_INTERFACE);
-    unsetenv(VOKUSB_ENV_ID);
 }
 
 } // namespace
