@@ -212,6 +212,12 @@ struct Observer {
     }
 };
 
+// How many of `total` items the camera lists on page `page`, at fifty a page.
+inline int PageSize(int total, int page) {
+    int left = total - page * 50;
+    return left < 0 ? 0 : (left > 50 ? 50 : left);
+}
+
 // A fresh settings folder for the test, so that registry values never leak between tests.
 struct TempHome : voktest::TempHome {
     TempHome() : voktest::TempHome("dsccom-test") {}

@@ -37,9 +37,7 @@ Answer respond(CardModel* m, const Bytes& rq) {
     case DSC_CMD_COUNT_FOLDERS: {
         int32_t total = m->folderCountOverride >= 0 ? m->folderCountOverride
                                                     : static_cast<int32_t>(m->folders.size());
-        int32_t left = total - seq * 50;
-        int32_t n = left < 0 ? 0 : (left > 50 ? 50 : left);
-        return Answer{Packet(8, seq, 11, U32(n))};
+        return Answer{Packet(8, seq, 11, U32(PageSize(total, seq)))};
     }
     case DSC_CMD_LIST_FOLDERS: {
         Bytes list;
@@ -54,9 +52,7 @@ Answer respond(CardModel* m, const Bytes& rq) {
         if (m->failCounts)
             return Answer{Status(seq, 2)};
         int total = m->images.count(a) ? m->images[a] : 0;
-        int left = total - seq * 50;
-        int n = left < 0 ? 0 : (left > 50 ? 50 : left);
-        return Answer{Packet(8, seq, 8, U16(n))};
+        return Answer{Packet(8, seq, 8, U16(PageSize(total, seq)))};
     }
     case DSC_CMD_LIST_IMAGES: {
         Bytes list;

@@ -24,10 +24,7 @@ struct Card {
 Answer respond(Card* m, const Bytes& rq) {
     uint8_t seq = rq[1];
     uint16_t a = static_cast<uint16_t>(rq[4] | (rq[5] << 8));
-    auto page = [seq](int total) {
-        int left = total - seq * 50;
-        return left < 0 ? 0 : (left > 50 ? 50 : left);
-    };
+    auto page = [seq](int total) { return PageSize(total, seq); };
     switch (rq[3]) {
     case DSC_CMD_COUNT_FOLDERS:
         return Answer{Packet(
