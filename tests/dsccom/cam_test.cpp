@@ -3,15 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "VokReged.h"
+#include "transfer_env.h"
 #include "cam_env.h"
 
 namespace {
-
-void setEventValue(const char* name, int32_t value) {
-    char key[VOK_MAX_PATH];
-    Union2Strings(key, "software\\Quintaral", "VQL-RT70");
-    ASSERT_TRUE(VokReg_Set_KeyValue(key, "Event_App", name, VOK_REG_NUMBER, &value));
-}
 
 std::string demoListing(const std::string& card) {
     struct {
@@ -99,7 +94,7 @@ TEST(Rt70cam, UnknownCameraIsADataError) {
 TEST(Rt70cam, MonitorHoldingTheCameraIsReported) {
     CamHome home;
     SimCamera camera(home.dir, MakeCard(home.dir, 1, 1));
-    setEventValue("Now_Toking", 1);
+    SetEventValue("Now_Toking", 1);
     ProgramRun r = home.rt70cam("identify");
     EXPECT_NE(r.status, 0);
     EXPECT_EQ(r.log.rfind("error 149 rt70cam\t", 0), 0u) << r.log;

@@ -11,14 +11,9 @@
 
 #include "FakeCamera.h"
 #include "VokReged.h"
+#include "transfer_env.h"
 
 namespace {
-
-void setEventValue(const char* name, int32_t value) {
-    char key[VOK_MAX_PATH];
-    Union2Strings(key, "software\\Quintaral", "VQL-RT70");
-    ASSERT_TRUE(VokReg_Set_KeyValue(key, "Event_App", name, VOK_REG_NUMBER, &value));
-}
 
 // A running process whose program file is called qubex (a copy of sleep).
 struct FakeQubex {
@@ -88,9 +83,9 @@ class Start : public ::testing::Test {
 TEST_F(Start, BusyOwnerTouchesNeitherRegistryNorCamera) {
     FakeQubex other(home.dir);
     ASSERT_GT(other.pid, 0);
-    setEventValue("Active", 1);
-    setEventValue("APP_HANDLE", other.pid);
-    setEventValue("Now_Toking", 1);
+    SetEventValue("Active", 1);
+    SetEventValue("APP_HANDLE", other.pid);
+    SetEventValue("Now_Toking", 1);
     observer.answer = [](unsigned m, uintptr_t code, intptr_t) {
         return m == WM_DSC_STATUS && code == 13 ? 1 : 0;
     };
@@ -106,8 +101,8 @@ TEST_F(Start, BusyOwnerTouchesNeitherRegistryNorCamera) {
 TEST_F(Start, AnotherQubexHoldingTheCameraRefuses) {
     FakeQubex other(home.dir);
     ASSERT_GT(other.pid, 0);
-    setEventValue("Active", 1);
-    setEventValue("APP_HANDLE", other.pid);
+    SetEventValue("Active", 1);
+    SetEventValue("APP_HANDLE", other.pid);
     EXPECT_EQ(DscCom_IsQubexProcess(other.pid), 1);
     EXPECT_EQ(DscCom_StartConnection(1, nullptr), DSC_ERR_REPORTED);
     EXPECT_EQ(observer.messages, std::vector<int>{149});
@@ -116,7 +111,7 @@ TEST_F(Start, AnotherQubexHoldingTheCameraRefuses) {
 }
 
 TEST_F(Start, StaleOrForeignOrOwnHandleDoesNotRefuse) {
-    setEventValue("Active", 1);
+    SetEventValue("Active", 1);
     FakeQubex foreign(home.dir, "notqubex");
     ASSERT_GT(foreign.pid, 0);
     EXPECT_EQ(DscCom_IsQubexProcess(foreign.pid), 0);
@@ -125,7 +120,7 @@ TEST_F(Start, StaleOrForeignOrOwnHandleDoesNotRefuse) {
         _exit(0);
     waitpid(dead, nullptr, 0);
     for (int32_t pid : {int32_t(foreign.pid), int32_t(dead), int32_t(getpid()), 0, -5}) {
-        setEventValue("APP_HANDLE", pid);
+        SetEventValue("APP_HANDLE", pid);
         observer.messages.clear();
         EXPECT_EQ(DscCom_StartConnection(1, nullptr), DSC_OK) << pid;
         EXPECT_TRUE(observer.messages.empty()) << pid;
@@ -135,8 +130,8 @@ TEST_F(Start, StaleOrForeignOrOwnHandleDoesNotRefuse) {
 
 TEST_F(Start, ActiveZeroIgnoresTheHandle) {
     FakeQubex other(home.dir);
-    setEventValue("Active", 0);
-    setEventValue("APP_HANDLE", other.pid);
+    SetEventValue("Active", 0);
+    SetEventValue("APP_HANDLE", other.pid);
     EXPECT_EQ(DscCom_StartConnection(1, nullptr), DSC_OK);
     DscCom_CloseConnection();
 }
@@ -173,7 +168,7 @@ TEST_F(Start, FailedIdentifyReleasesEverything) {
 }
 
 TEST_F(Start, MonitorTalkingTimesOutSilently) {
-    setEventValue("Now_Toking", 1);
+    SetEventValue("Now_Toking", 1);
     EXPECT_EQ(DscCom_StartConnection(1, nullptr), DSC_ERR_INTERLOCK);
     EXPECT_TRUE(observer.messages.empty());
     EXPECT_TRUE(camera.requests.empty());
@@ -186,10 +181,10 @@ TEST_F(Start, MonitorLettingGoInTimeIsWaitedFor) {
     {
         // A slower clock gives the clearing thread a wide margin: 500 ms + up to 550 ms.
         voktest::ScopedEnv slower("VOK_TIME_SCALE", "0.1");
-        setEventValue("Now_Toking", 1);
+        SetEventValue("Now_Toking", 1);
         std::thread monitor([] {
             usleep(150000);
-            setEventValue("Now_Toking", 0);
+            SetEventValue("Now_Toking", 0);
         });
         result = DscCom_StartConnection(1, nullptr);
         monitor.join();

@@ -57,17 +57,27 @@ inline std::string MakeFolder(const std::string& dir, const char* name) {
 
 using voktest::Names;
 
-inline void SetFolderValue(const char* subkey, const char* name, const std::string& folder) {
+// The key under which the camera programs keep their settings.
+inline std::string SettingsKey() {
     char key[VOK_MAX_PATH];
     Union2Strings(key, "software\\Quintaral", "VQL-RT70");
-    ASSERT_TRUE(VokReg_Set_KeyValue(key, subkey, name, VOK_REG_TEXT, folder.c_str()));
+    return key;
+}
+
+inline void SetFolderValue(const char* subkey, const char* name, const std::string& folder) {
+    ASSERT_TRUE(
+        VokReg_Set_KeyValue(SettingsKey().c_str(), subkey, name, VOK_REG_TEXT, folder.c_str()));
 }
 
 inline std::string FolderValue(const char* subkey, const char* name) {
-    char key[VOK_MAX_PATH], value[VOK_MAX_PATH] = {};
-    Union2Strings(key, "software\\Quintaral", "VQL-RT70");
-    VokReg_Query_KeyValue(key, subkey, name, VOK_REG_TEXT, value);
+    char value[VOK_MAX_PATH] = {};
+    VokReg_Query_KeyValue(SettingsKey().c_str(), subkey, name, VOK_REG_TEXT, value);
     return value;
+}
+
+inline void SetEventValue(const char* name, int32_t value) {
+    ASSERT_TRUE(
+        VokReg_Set_KeyValue(SettingsKey().c_str(), "Event_App", name, VOK_REG_NUMBER, &value));
 }
 
 #endif
