@@ -1,5 +1,6 @@
 // The camera command line rt70cam against the virtual camera: what identify and ls print,
 // and the catalogue message and exit status of every kind of failure.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "VokReged.h"
@@ -78,7 +79,9 @@ TEST(Rt70cam, NoCameraFailsWithTheCatalogueMessage) {
     EXPECT_NE(r.status, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("Cannot access Camera."), std::string::npos) << r.err;
+    // One box: the result the exchange reported is not told again as a data error.
     EXPECT_EQ(r.log.rfind("error 14 rt70cam\t", 0), 0u) << r.log;
+    EXPECT_EQ(std::count(r.log.begin(), r.log.end(), '\n'), 1) << r.log;
 }
 
 TEST(Rt70cam, UnknownCameraIsADataError) {
@@ -89,6 +92,7 @@ TEST(Rt70cam, UnknownCameraIsADataError) {
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("Data error has occurred."), std::string::npos) << r.err;
     EXPECT_EQ(r.log.rfind("error 8 rt70cam\t", 0), 0u) << r.log;
+    EXPECT_EQ(std::count(r.log.begin(), r.log.end(), '\n'), 1) << r.log;
 }
 
 TEST(Rt70cam, MonitorHoldingTheCameraIsReported) {
