@@ -78,27 +78,62 @@ TEST_F(SimDemo, StillsHaveTheirSizesSamplingsAndExif) {
 }
 
 TEST_F(SimDemo, ExifBlockIsAWellFormedTiffDirectory) {
-    const Bytes app1 = rt70sim::exifApp1("Make", "Model", "2002:01:02 03:04:05");
+    const Bytes app1 = rt70sim::exifApp1("Make", "Model", "2002:01:02 03:04:05", 640, 480);
+    ASSERT_GT(app1.size(), 14u);
     const uint8_t* t = app1.data() + 6;
+    const size_t size = app1.size() - 6;
     ASSERT_EQ(std::string(app1.begin() + 6, app1.begin() + 8), "II");
     EXPECT_EQ(rt70sim::getU16(t + 2), 42);
+    // The entry of a tag in the directory at `ifd`, checked against the block's end.
+    auto find = [&](uint32_t ifd, uint16_t tag) -> const uint8_t* {
+        if (ifd + 2 > size)
+            return nullptr;
+        const uint16_t n = rt70sim::getU16(t + ifd);
+        for (uint16_t i = 0; i < n && ifd + 2 + 12u * (i + 1) <= size; ++i)
+            if (rt70sim::getU16(t + ifd + 2 + 12 * i) == tag)
+                return t + ifd + 2 + 12 * i;
+        return nullptr;
+    };
+    auto text = [&](const uint8_t* e) {
+        const uint32_t count = rt70sim::getU32(e + 4);
+        const uint8_t* at = count <= 4 ? e + 8 : t + rt70sim::getU32(e + 8);
+        EXPECT_LE(static_cast<size_t>(at - t) + count, size);
+        return std::string(reinterpret_cast<const char*>(at), count ? count - 1 : 0);
+    };
     const uint32_t ifd0 = rt70sim::getU32(t + 4);
-    ASSERT_EQ(rt70sim::getU16(t + ifd0), 3);
-    auto entry = [&](uint32_t ifd, int n) { return t + ifd + 2 + 12 * n; };
-    EXPECT_EQ(rt70sim::getU16(entry(ifd0, 0)), 0x010F);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(t + rt70sim::getU32(entry(ifd0, 0) + 8))),
-              "Make");
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(t + rt70sim::getU32(entry(ifd0, 1) + 8))),
-              "Model");
-    EXPECT_EQ(rt70sim::getU16(entry(ifd0, 2)), 0x8769);
-    const uint32_t exifIfd = rt70sim::getU32(entry(ifd0, 2) + 8);
-    EXPECT_EQ(exifIfd % 2, 0u);
-    ASSERT_EQ(rt70sim::getU16(t + exifIfd), 1);
-    EXPECT_EQ(rt70sim::getU16(entry(exifIfd, 0)), 0x9003);
-    EXPECT_EQ(rt70sim::getU32(entry(exifIfd, 0) + 4), 20u);
-    const uint32_t date = rt70sim::getU32(entry(exifIfd, 0) + 8);
-    ASSERT_LE(6 + date + 20, app1.size());
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(t + date)), "2002:01:02 03:04:05");
+    ASSERT_TRUE(find(ifd0, 0x010F) && find(ifd0, 0x0110) && find(ifd0, 0x0132));
+    EXPECT_EQ(text(find(ifd0, 0x010F)), "Make");
+    EXPECT_EQ(text(find(ifd0, 0x0110)), "Model");
+    EXPECT_EQ(text(find(ifd0, 0x0132)), "2002:01:02 03:04:05");
+    ASSERT_TRUE(find(ifd0, 0x8769));
+    const uint32_t exif = rt70sim::getU32(find(ifd0, 0x8769) + 8);
+    EXPECT_EQ(exif % 2, 0u);
+    ASSERT_TRUE(find(exif, 0x9000) && find(exif, 0x9003) && find(exif, 0xA002) &&
+                find(exif, 0xA003) && find(exif, 0xA005));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(find(exif, 0x9000) + 8), 4), "0210");
+    EXPECT_EQ(text(find(exif, 0x9003)), "2002:01:02 03:04:05");
+    EXPECT_EQ(rt70sim::getU32(find(exif, 0xA002) + 8), 640u);
+    EXPECT_EQ(rt70sim::getU32(find(exif, 0xA003) + 8), 480u);
+    const uint32_t interop = rt70sim::getU32(find(exif, 0xA005) + 8);
+    ASSERT_TRUE(find(interop, 0x0001));
+    EXPECT_EQ(text(find(interop, 0x0001)), "R98");
+}
+
+TEST_F(SimDemo, ExiftoolReadsTheStillsAsCameraPictures) {
+    if (std::system("exiftool -ver >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "exiftool is not installed";
+    const std::string out = voktest::RunShell("exiftool -n -s -s -s -Make -Model -ExifVersion "
+                                              "-InteropIndex -ExifImageWidth -ExifImageHeight " +
+                                                  voktest::ShellQuote(dir_ + "/card/100/0001.jpg"),
+                                              dir_)
+                                .out;
+    EXPECT_EQ(out, "Quintaral\nRT70\n0210\nR98\n640\n480\n");
+    const std::string check =
+        voktest::RunShell("exiftool -validate -warning -a " +
+                              voktest::ShellQuote(dir_ + "/card/100/0002.jpg"),
+                          dir_)
+            .out;
+    EXPECT_NE(check.find("Validate                        : OK"), std::string::npos) << check;
 }
 
 TEST_F(SimDemo, TiffIsUncompressedRgbWithItsPixels) {

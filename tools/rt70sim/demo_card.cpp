@@ -120,7 +120,7 @@ bool makeDir(const std::string& path, std::string* error) {
 bool exifJpeg(const Picture& p, bool h2v1, int minute, Bytes* out) {
     char date[32];
     std::snprintf(date, sizeof date, "2001:06:15 10:%02d:00", minute % 60);
-    const Bytes app1 = exifApp1("Quintaral", "RT70", date);
+    const Bytes app1 = exifApp1("Quintaral", "RT70", date, p.width, p.height);
     return encodeJpeg(p, 85, h2v1, &app1, out);
 }
 
@@ -155,38 +155,122 @@ Picture demoPicture(int width, int height, int number) {
     return p;
 }
 
-Bytes exifApp1(const std::string& make, const std::string& model, const std::string& dateTime) {
-    const std::string makeZ = make + '\0', modelZ = model + '\0';
-    std::string dateZ = dateTime.substr(0, 19);
-    dateZ.resize(20, '\0');
+namespace {
+
+// One entry of a little-endian TIFF directory: values of up to four bytes sit in the entry,
+// longer ones in the data area after the directories.
+struct IfdValue {
+    uint16_t tag;
+    uint16_t type;
+    uint32_t count;
+    Bytes bytes; // the value in file order
+};
+
+IfdValue asciiValue(uint16_t tag, const std::string& text) {
+    Bytes b(text.begin(), text.end());
+    b.push_back(0);
+    return {tag, 2, static_cast<uint32_t>(b.size()), b};
+}
+
+IfdValue undefinedValue(uint16_t tag, const char* four) {
+    return {tag, 7, 4, Bytes(four, four + 4)};
+}
+
+IfdValue longValue(uint16_t tag, uint32_t v) {
+    return {tag,
+            4,
+            1,
+            {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+             static_cast<uint8_t>(v >> 24)}};
+}
+
+IfdValue shortValue(uint16_t tag, uint16_t v) {
+    return {tag, 3, 1, {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)}};
+}
+
+IfdValue rationalValue(uint16_t tag, uint32_t numerator, uint32_t denominator) {
+    IfdValue v = longValue(tag, numerator);
+    const IfdValue d = longValue(tag, denominator);
+    v.type = 5;
+    v.bytes.insert(v.bytes.end(), d.bytes.begin(), d.bytes.end());
+    return v;
+}
+
+uint32_t ifdSize(const std::vector<IfdValue>& ifd) {
+    return static_cast<uint32_t>(2 + 12 * ifd.size() + 4);
+}
+
+// Writes the directories one after the other from offset `at`, then every long value, each
+// at an even offset. A LONG value of 0 under a pointer tag is patched to the offset of the
+// directory it names (pointer tag -> index of that directory).
+void writeIfds(Writer& w, uint32_t at, std::vector<std::vector<IfdValue>> ifds,
+               const std::vector<std::pair<uint16_t, size_t>>& pointers) {
+    std::vector<uint32_t> ifdAt;
+    uint32_t next = at;
+    for (const auto& ifd : ifds) {
+        ifdAt.push_back(next);
+        next += ifdSize(ifd);
+    }
+    for (auto& ifd : ifds)
+        for (auto& v : ifd)
+            for (const auto& p : pointers)
+                if (v.tag == p.first)
+                    v = longValue(v.tag, ifdAt[p.second]);
+    uint32_t data = next;
+    for (const auto& ifd : ifds) {
+        w.u16le(static_cast<uint16_t>(ifd.size()));
+        for (const auto& v : ifd) {
+            w.u16le(v.tag);
+            w.u16le(v.type);
+            w.u32le(v.count);
+            if (v.bytes.size() <= 4) {
+                Bytes inline4 = v.bytes;
+                inline4.resize(4, 0);
+                w.append(inline4);
+            } else {
+                w.u32le(data);
+                data += static_cast<uint32_t>(v.bytes.size() + (v.bytes.size() & 1));
+            }
+        }
+        w.u32le(0);
+    }
+    for (const auto& ifd : ifds)
+        for (const auto& v : ifd)
+            if (v.bytes.size() > 4) {
+                w.append(v.bytes);
+                if (v.bytes.size() & 1)
+                    w.u8(0);
+            }
+}
+
+} // namespace
+
+Bytes exifApp1(const std::string& make, const std::string& model, const std::string& dateTime,
+               int width, int height) {
+    const std::string date = dateTime.substr(0, 19);
+    const uint16_t kExifPointer = 0x8769, kInteropPointer = 0xA005;
+    // Tags in ascending order, as readers expect.
+    std::vector<IfdValue> ifd0 = {asciiValue(0x010F, make),     asciiValue(0x0110, model),
+                                  rationalValue(0x011A, 72, 1), rationalValue(0x011B, 72, 1),
+                                  shortValue(0x0128, 2),        asciiValue(0x0132, date),
+                                  shortValue(0x0213, 2),        longValue(kExifPointer, 0)};
+    std::vector<IfdValue> exif = {undefinedValue(0x9000, "0210"),
+                                  asciiValue(0x9003, date),
+                                  asciiValue(0x9004, date),
+                                  {0x9101, 7, 4, {1, 2, 3, 0}},
+                                  undefinedValue(0xA000, "0100"),
+                                  shortValue(0xA001, 1),
+                                  longValue(0xA002, static_cast<uint32_t>(width)),
+                                  longValue(0xA003, static_cast<uint32_t>(height)),
+                                  longValue(kInteropPointer, 0)};
+    std::vector<IfdValue> interop = {asciiValue(0x0001, "R98"), undefinedValue(0x0002, "0100")};
     Writer w;
     w.text("Exif\0\0", 6);
-    // Offsets below count from the TIFF header, which starts after "Exif\0\0".
+    // Offsets count from the TIFF header, which starts after "Exif\0\0".
     w.text("II", 2);
     w.u16le(42);
     w.u32le(8);
-    const uint32_t ifd0Size = 2 + 3 * 12 + 4;
-    uint32_t data = 8 + ifd0Size;
-    const uint32_t makeAt = data;
-    data += static_cast<uint32_t>(makeZ.size());
-    const uint32_t modelAt = data;
-    data += static_cast<uint32_t>(modelZ.size());
-    data += data & 1;
-    const uint32_t exifIfdAt = data;
-    const uint32_t dateAt = exifIfdAt + 2 + 12 + 4;
-    w.u16le(3);
-    ifdEntry(w, 0x010F, 2, static_cast<uint32_t>(makeZ.size()), makeAt);
-    ifdEntry(w, 0x0110, 2, static_cast<uint32_t>(modelZ.size()), modelAt);
-    ifdEntry(w, 0x8769, 4, 1, exifIfdAt);
-    w.u32le(0);
-    w.text(makeZ.data(), makeZ.size());
-    w.text(modelZ.data(), modelZ.size());
-    if ((w.bytes.size() - 6) & 1)
-        w.u8(0);
-    w.u16le(1);
-    ifdEntry(w, 0x9003, 2, 20, dateAt);
-    w.u32le(0);
-    w.text(dateZ.data(), dateZ.size());
+    writeIfds(w, 8, {ifd0, exif, interop}, {{kExifPointer, 1}, {kInteropPointer, 2}});
     return w.bytes;
 }
 

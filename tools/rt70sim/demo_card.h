@@ -14,7 +14,10 @@ bool makeDemoCard(const std::string& dir, std::string* error);
 
 /* Pieces, kept apart for the tests. */
 Picture demoPicture(int width, int height, int number);
-Bytes exifApp1(const std::string& make, const std::string& model, const std::string& dateTime);
+/* An Exif APP1 segment as the camera writes it: Make, Model, the three dates, the pixel
+ * size, Exif version 0210 and the interoperability index R98. */
+Bytes exifApp1(const std::string& make, const std::string& model, const std::string& dateTime,
+               int width, int height);
 Bytes tiffFile(const Picture& picture);
 Bytes wavFile(int sampleRate, int milliseconds, int frequency);
 Bytes movieFile(const std::vector<Bytes>& jpegFrames, int width, int height, int framesPerSecond);
