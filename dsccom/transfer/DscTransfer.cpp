@@ -504,9 +504,10 @@ int32_t VokDscCom_RT70_DSC2PC(int32_t mode) {
     if (result == 1)
         return 1;
     if (result != DSC_OK) {
+        // A monitor that keeps the camera ends the start without a message.
         if (result == DSC_ERR_NOTHING)
             DscCom_ShowMessage(VOK_MSG_NO_IMAGES);
-        else if (!DscCom_ResultShownByExchange(result))
+        else if (result != DSC_ERR_INTERLOCK && !DscCom_ResultShownByExchange(result))
             VokDscCom_ReportResult(result);
         return 0;
     }

@@ -176,6 +176,17 @@ TEST_F(Start, MonitorTalkingTimesOutSilently) {
     EXPECT_TRUE(bufferNotes({1, 0}));
 }
 
+TEST_F(Start, DownloadExportGivesUpSilentlyWhileTheMonitorTalks) {
+    SetEventValue("Now_Toking", 1);
+    for (int32_t mode : {0, 1}) {
+        observer.messages.clear();
+        EXPECT_EQ(VokDscCom_RT70_DSC2PC(mode), 0) << mode;
+        EXPECT_TRUE(observer.messages.empty()) << mode;
+    }
+    EXPECT_TRUE(camera.requests.empty());
+    EXPECT_EQ(DscCom_Record()->sendBuffer, nullptr);
+}
+
 TEST_F(Start, MonitorLettingGoInTimeIsWaitedFor) {
     int result;
     {
