@@ -94,6 +94,9 @@ VOK_BEGIN_DECLS
 VOK_API DscConnection* DscCom_Record(void);
 VOK_API intptr_t DscCom_Notify(unsigned message, uintptr_t wParam, intptr_t lParam);
 VOK_API void DscCom_ShowMessage(int number);
+/* How many messages the engine has shown so far: a caller compares two readings to learn
+ * whether a failure has been reported already. */
+VOK_API unsigned DscCom_MessagesShown(void);
 /* Replaces the box function for tests and the fuzzer (null restores it). */
 VOK_API void DscCom_SetMessageHook(void (*hook)(int number));
 VOK_API void DscCom_SetUiHooks(const DscUiHooks* hooks);

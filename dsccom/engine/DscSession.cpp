@@ -22,6 +22,7 @@ DscConnection g_connection;
 VokDscNotifyHandler g_handler = nullptr;
 void* g_handlerContext = nullptr;
 void (*g_messageHook)(int) = nullptr;
+unsigned g_messagesShown = 0;
 DscUiHooks g_ui = {nullptr, nullptr, nullptr};
 
 const char kProductRoot[] = "software\\Quintaral";
@@ -94,10 +95,15 @@ void DscCom_SetMessageHook(void (*hook)(int number)) {
 }
 
 void DscCom_ShowMessage(int number) {
+    ++g_messagesShown;
     if (g_messageHook)
         g_messageHook(number);
     else
         VokDsc_Msg_Error(g_connection.owner, number, g_connection.appTitle);
+}
+
+unsigned DscCom_MessagesShown(void) {
+    return g_messagesShown;
 }
 
 void DscCom_SetUiHooks(const DscUiHooks* hooks) {

@@ -115,8 +115,11 @@ int indexInfo(uint32_t index, int32_t* kind, uint32_t* size) {
 void reportRunError(int result, int mode) {
     if (result == DSC_OK || result == DSC_ERR_REPORTED || result == DSC_ERR_SIZE0)
         return;
-    if (VokDscCom_ReportResult(result))
+    // The file copy hands on only results nobody has reported yet.
+    if (int number = VokDscCom_ResultMessage(result)) {
+        DscCom_ShowMessage(number);
         return;
+    }
     if (mode != 0)
         DscCom_ShowMessage(result == DSC_ERR_NOANSWER || result == DSC_ERR_LINE ? DSC_MSG_ACCESS
                                                                                 : DSC_MSG_TRANSFER);
@@ -225,6 +228,8 @@ int copyOne(Run* run, const Source& s) {
     }
     uint8_t command = run->mode == 0 ? DSC_CMD_READ_BLOCK : DSC_CMD_INDEX_READ_BLOCK;
     reportBlocks(run, 0, static_cast<int>(blocks));
+    // Image block reads give up quietly after failed checks; only what was said is settled.
+    unsigned shownBefore = DscCom_MessagesShown();
     int error = 0;
     for (uint32_t b = 0; b < blocks && result == DSC_OK && error == 0; ++b) {
         result = DscCom_ReadBlock(DSC_BLOCK_IMAGE, command, reference, sizeof reference,
@@ -241,7 +246,9 @@ int copyOne(Run* run, const Source& s) {
     c->imageBuffer = nullptr;
     if (result != DSC_OK) {
         DscFiles_Abort(&writer);
-        return DscCom_ResultShownByExchange(result) ? DSC_ERR_REPORTED : result;
+        return DscCom_MessagesShown() != shownBefore || result == DSC_ERR_REPORTED
+                   ? DSC_ERR_REPORTED
+                   : result;
     }
     if (error != 0)
         return writeFailed(&writer, kMsgWriteFailed);

@@ -104,6 +104,19 @@ TEST_F(Scripted, BlockOfTheWrongSizeIsADataError) {
     EXPECT_TRUE(Names(dest).empty());
 }
 
+TEST_F(Scripted, BlockReadsThatNeverCheckOutAreReported) {
+    // Three replies with the wrong reply code end the read quietly; the run must still say so.
+    camera.responder = [base = camera.responder](const Bytes& rq) {
+        if (rq[3] == DSC_CMD_INDEX_READ_BLOCK)
+            return Answer{Status(rq[1], 0)};
+        return base(rq);
+    };
+    EXPECT_EQ(DscTransfer_RunAllInto(1, dest.c_str(), nullptr), DSC_ERR_REPLY);
+    EXPECT_EQ(observer.messages, (std::vector<int>{DSC_MSG_DATA}));
+    EXPECT_EQ(camera.count(DSC_CMD_INDEX_READ_BLOCK), 3);
+    EXPECT_TRUE(Names(dest).empty());
+}
+
 TEST_F(Scripted, SilentCameraAfterTheFirstFile) {
     camera.responder = [base = camera.responder, this](const Bytes& rq) {
         if (rq[3] == DSC_CMD_INDEX_INFO && camera.count(DSC_CMD_INDEX_INFO) > 1)
