@@ -19,6 +19,8 @@
 #define DSC_GRID_BUTTONS 16
 /* A camera with this many folders or more is refused. */
 #define DSC_MAX_FOLDERS 1000
+/* Most images a folder can hold: their numbers are 16-bit. */
+#define DSC_MAX_FOLDER_IMAGES 65536
 /* Largest thumbnail the dialog accepts from the camera (a thumbnail is a few kilobytes). */
 #define DSC_MAX_THUMB_BYTES (4u * 1024u * 1024u)
 
@@ -123,7 +125,8 @@ VOK_API std::vector<int32_t> DscSel_TrimCache(const std::vector<DscImageRecord>&
  * dropped). Returns DSC_OK or a result; every failure has shown its message. */
 VOK_API int DscSel_ReadFolderList(std::vector<DscFolderRecord>* folders, int* allEmpty);
 
-/* Counts the images of a folder (7); a camera without such a folder (102) counts 0. */
+/* Counts the images of a folder (7); a camera without such a folder (102) counts 0; a count
+ * above DSC_MAX_FOLDER_IMAGES is a data error (DSC_ERR_FRAME, count 0). */
 VOK_API int DscSel_CountFolderImages(uint16_t folder, int32_t* count);
 
 /* Reads the image numbers of a folder (14) into records (count entries). */

@@ -40,6 +40,12 @@ int DscSel_CountFolderImages(uint16_t folder, int32_t* count) {
         *count = 0;
         return DSC_OK;
     }
+    // Images carry 16-bit numbers: a larger count is a broken reply, refused before it
+    // becomes one record per claimed image.
+    if (result == DSC_OK && *count > DSC_MAX_FOLDER_IMAGES) {
+        *count = 0;
+        return DSC_ERR_FRAME;
+    }
     return result;
 }
 

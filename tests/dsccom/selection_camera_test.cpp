@@ -207,6 +207,27 @@ TEST_F(SelectionCamera, ImageNumbersFillTheRecords) {
     }
 }
 
+TEST_F(SelectionCamera, CountBeyondSixteenBitNumbersIsADataError) {
+    // Full pages of 65535 images, then an end: more images than a folder has 16-bit numbers,
+    // which would otherwise become one record each before anything could list them.
+    camera.responder = [this](const Bytes& rq) {
+        if (rq[3] == DSC_CMD_COUNT_IMAGES)
+            return Answer{Packet(8, rq[1], 8, U16(rq[1] < 2 ? 65535u : 0u))};
+        return respond(&card, rq);
+    };
+    int32_t n = -1;
+    EXPECT_EQ(DscSel_CountFolderImages(100, &n), DSC_ERR_FRAME);
+    EXPECT_EQ(n, 0);
+    // A folder of exactly 65536 images is still counted.
+    camera.responder = [this](const Bytes& rq) {
+        if (rq[3] == DSC_CMD_COUNT_IMAGES)
+            return Answer{Packet(8, rq[1], 8, U16(rq[1] == 0 ? 65535u : rq[1] == 1 ? 1u : 0u))};
+        return respond(&card, rq);
+    };
+    EXPECT_EQ(DscSel_CountFolderImages(100, &n), DSC_OK);
+    EXPECT_EQ(n, 65536);
+}
+
 TEST_F(SelectionCamera, ThumbnailIsWrittenToATemporaryFile) {
     Bytes thumb(40000);
     for (size_t i = 0; i < thumb.size(); ++i)
