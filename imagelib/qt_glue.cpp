@@ -51,8 +51,9 @@ void prepare_box(VokOwner owner) {
     QCoreApplication* app = nullptr;
     if (!in_application_thread(&app) || !qobject_cast<QApplication*>(app))
         return;
+    // The host's own override is changed, not stacked on: its one restore must end it.
     if (QApplication::overrideCursor())
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
+        QApplication::changeOverrideCursor(Qt::ArrowCursor);
     QWidget* window = static_cast<QWidget*>(owner);
     if (window && QApplication::allWidgets().contains(window)) {
         window->raise();

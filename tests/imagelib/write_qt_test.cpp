@@ -289,3 +289,25 @@ TEST_F(WriteQtTest, LongLoopsKeepProcessingEvents) {
     EXPECT_NE(std::string(logged.begin(), logged.end()).find("Can not change to thumbnail."),
               std::string::npos);
 }
+
+TEST_F(WriteQtTest, LibraryBoxShowsTheArrowAndLeavesTheHostsCursorStack) {
+    std::string log = dir_ + "/boxes.log";
+    setenv("VOK_MSG_LOG", log.c_str(), 1);
+    setenv("VOK_MSG_ANSWER", "ok", 1);
+    KeepTargetApplicationHandle(nullptr, "qubex");
+    // The host shows a wait cursor around a conversion that fails with a library box.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    EXPECT_EQ(ChangeFormatToExifAndSave(in_work("missing.jpg").c_str(), in_work("out.jpg").c_str(),
+                                        nullptr, 0),
+              0);
+    Bytes logged = imgtest::read_file(log);
+    EXPECT_NE(std::string(logged.begin(), logged.end()).find("File cannot be opened."),
+              std::string::npos);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+    // The host's one restore ends its override; no cursor of the library's stays behind.
+    QApplication::restoreOverrideCursor();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
