@@ -77,7 +77,8 @@ VokImgBlock* decode_jpeg(const unsigned char* data, size_t size, int colors) {
 bool read_whole_file(const char* path, Bytes* out, uint64_t limit) {
     if (!path || !*path)
         return false;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a named pipe is refused below instead of waiting for a writer.
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat st;

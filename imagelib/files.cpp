@@ -143,7 +143,8 @@ template <class Fill> bool stage_and_rename(const char* path, Fill fill) {
 
 // Copies the file at from into to (an open file).
 bool copy_path(const char* from, int to) {
-    int fd = open(from, O_RDONLY | O_CLOEXEC);
+    // Non-blocking: a named pipe fails the regular-file check instead of waiting.
+    int fd = open(from, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat st;

@@ -4,10 +4,13 @@
  * can be skipped by the jump; callers see only plain results. */
 #include "jpeg_boundary.h"
 
+#include <fcntl.h>
 #include <limits.h>
 #include <setjmp.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -74,12 +77,24 @@ static int read_header(FILE* file, const unsigned char* data, size_t size, VokJp
 
 int vok_jpeg_read_header_file(const char* path, VokJpegHeader* header) {
     FILE* file;
+    struct stat st;
+    int fd;
     int ok;
     if (!path || !header)
         return 0;
-    file = fopen(path, "rb");
-    if (!file)
+    /* Only regular files: opening a named pipe without O_NONBLOCK waits for a writer. */
+    fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         return 0;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return 0;
+    }
+    file = fdopen(fd, "rb");
+    if (!file) {
+        close(fd);
+        return 0;
+    }
     ok = read_header(file, NULL, 0, header);
     fclose(file);
     return ok;

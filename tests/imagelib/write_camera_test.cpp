@@ -7,6 +7,9 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace imgw;
 using imgtest::JpegOptions;
@@ -501,4 +504,35 @@ TEST_F(WriteTest, ConvertingAFileOntoItself) {
     ASSERT_EQ(ChangeFormatToExifAndSave(path.c_str(), path.c_str(), nullptr, 0), 1);
     EXPECT_EQ(count_marker(imgtest::read_file(path), 0xE1), 1);
     EXPECT_EQ(list_folder(work_), (std::set<std::string>{"self.jpg"}));
+}
+
+TEST_F(WriteTest, FifoPathsFailInsteadOfWaitingForAWriter) {
+    // A named pipe given as a picture, or as a destination to back up, has no writer: the
+    // operations must fail at once. They run in a child that an alarm ends if one waits.
+    std::string fifo = in_work("pipe.jpg");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string src = put_work("src.jpg", make_jpeg(64, 48, with(Sampling::S2x1)));
+    std::string bmp = put_work("src.bmp", imgtest::make_bmp(8, 8));
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        alarm(20);
+        VokRect r{};
+        bool failedAll =
+            ChangeFormatToExifAndSave(fifo.c_str(), in_work("a.jpg").c_str(), nullptr, 0) == 0 &&
+            ChangeFormatToExifAndSave_Size(fifo.c_str(), in_work("b.jpg").c_str(), nullptr, 0, 0,
+                                           0) == 0 &&
+            jpg2bmp(fifo.c_str(), in_work("c.bmp").c_str(), 0) == 0 &&
+            VokImg_Jpeg_ReadDIB(fifo.c_str()) == nullptr &&
+            VokImg_ReadBmpFile(fifo.c_str()) == nullptr && GetJpegRect(fifo.c_str(), &r, &r) == 1 &&
+            ChangeFormatToExifAndSave(src.c_str(), fifo.c_str(), nullptr, 0) == 0;
+        _exit(failedAll ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status)) << "an operation waited on the pipe (signal "
+                                   << (WIFSIGNALED(status) ? WTERMSIG(status) : 0) << ")";
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0);
+    EXPECT_TRUE(list_folder(tmp_).empty());
+    EXPECT_EQ(list_folder(work_), (std::set<std::string>{"pipe.jpg", "src.jpg", "src.bmp"}));
 }
