@@ -536,3 +536,51 @@ TEST_F(WriteTest, FifoPathsFailInsteadOfWaitingForAWriter) {
     EXPECT_TRUE(list_folder(tmp_).empty());
     EXPECT_EQ(list_folder(work_), (std::set<std::string>{"pipe.jpg", "src.jpg", "src.bmp"}));
 }
+
+TEST_F(WriteTest, CameraReadyTestTakesItsBoundsInclusiveAndComparesWithoutCase) {
+    std::string good = in_work("good.jpg");
+    ASSERT_EQ(ChangeFormatToExifAndSave(put_work("src.jpg", make_jpeg(320, 240)).c_str(),
+                                        good.c_str(), nullptr, 0),
+              1);
+    const Bytes file = imgtest::read_file(good);
+    const size_t at = segments(file)[0].at; // the Exif APP1
+    const uint32_t app1Size = uint32_t(app1(file).size());
+    int variant = 0;
+    // The file with some tags of its Exif block changed in place.
+    auto changed = [&](std::initializer_list<std::pair<uint32_t, uint32_t>> numbers,
+                       const char* index = nullptr) {
+        Bytes copy = file;
+        VokImgBlock block{copy.data() + at, app1Size};
+        for (auto [tag, number] : numbers)
+            EXPECT_TRUE(ChangeExif_MemberData(&block, tag, nullptr, number, 1));
+        if (index)
+            EXPECT_TRUE(ChangeExif_MemberData(&block, 1, index, 0, 1));
+        return put_work("v" + std::to_string(++variant) + ".jpg", copy);
+    };
+    struct Case {
+        uint32_t width, height;
+        bool ready;
+    } cases[] = {
+        {64, 48, true},      {2048, 1536, true},  {63, 48, false},  {64, 47, false},
+        {2049, 1536, false}, {2048, 1537, false}, {64, 1536, true}, {2048, 48, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        EXPECT_EQ(VokImg_IsCameraReady(changed({{40962, c.width}, {40963, c.height}}).c_str()),
+                  c.ready ? 1 : 0);
+    }
+    EXPECT_EQ(VokImg_IsCameraReady(changed({}, "r98").c_str()), 1);
+    EXPECT_EQ(VokImg_IsCameraReady(changed({}, "R99").c_str()), 0);
+
+    // Without a thumbnail pointer (its entry renamed) the file is not ready.
+    Bytes copy = file;
+    uint32_t offset = 0, size = 0, type = 0;
+    ASSERT_TRUE(ScanTargetTag(copy.data() + at + 10, 513, 0, app1Size - 10, &offset, &size, &type));
+    copy[at + 10 + offset - 8] = 0x99; // the tag number two fields before an inline value
+    std::string noThumb = put_work("nothumb.jpg", copy);
+    ImageInfo info;
+    std::memset(&info, 0, sizeof info);
+    ASSERT_TRUE(Get_Exif_Info(noThumb.c_str(), &info));
+    EXPECT_EQ(info.thumbnailState, uint32_t(VOK_IMG_NO_THUMBNAIL));
+    EXPECT_EQ(VokImg_IsCameraReady(noThumb.c_str()), 0);
+}

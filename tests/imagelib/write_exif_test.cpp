@@ -313,3 +313,138 @@ TEST_F(WriteTest, BrokenPointerOverrideShowsTagMessageOnlyWithOwner) {
     EXPECT_STREQ(VokImg_LibraryText(13), "Can not change to thumbnail.");
     EXPECT_STREQ(VokImg_LibraryText(15), "");
 }
+
+namespace {
+
+// One row of a template table: tag, type, count and the value's bytes as written (inline
+// or in the value area), little-endian.
+struct Row {
+    uint32_t tag, type, count;
+    std::vector<unsigned char> bytes;
+};
+
+std::vector<unsigned char> text_bytes(const char* text, size_t count) {
+    std::vector<unsigned char> b(count, 0);
+    std::memcpy(b.data(), text, std::min(std::strlen(text), count));
+    return b;
+}
+std::vector<unsigned char> short_bytes(uint32_t v) {
+    return {uint8_t(v), uint8_t(v >> 8)};
+}
+std::vector<unsigned char> long_bytes(uint32_t v) {
+    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+}
+std::vector<unsigned char> rational_bytes(uint32_t n, uint32_t d) {
+    std::vector<unsigned char> b = long_bytes(n);
+    std::vector<unsigned char> e = long_bytes(d);
+    b.insert(b.end(), e.begin(), e.end());
+    return b;
+}
+
+// Compares a directory entry by entry; values of four bytes or less sit in the entry,
+// larger ones at the offset it holds, inside the directory's own value area.
+void expect_dir(const unsigned char* tiff, const Dir& d, const std::vector<Row>& rows,
+                uint32_t areaEnd) {
+    ASSERT_EQ(d.count, rows.size());
+    uint32_t area = d.offset + 6 + 12 * d.count;
+    for (uint32_t i = 0; i < d.count; ++i) {
+        SCOPED_TRACE(testing::Message() << "entry " << i << " tag " << rows[i].tag);
+        Entry e = entry_of(tiff, d, i);
+        EXPECT_EQ(e.tag, rows[i].tag);
+        EXPECT_EQ(e.type, rows[i].type);
+        EXPECT_EQ(e.count, rows[i].count);
+        const std::vector<unsigned char>& want = rows[i].bytes;
+        const unsigned char* at = tiff + d.offset + 2 + 12 * i + 8;
+        if (want.size() > 4) {
+            EXPECT_EQ(e.value, area); // the value area fills in entry order
+            at = tiff + e.value;
+            area += uint32_t(want.size());
+        }
+        if (!want.empty())
+            EXPECT_EQ(std::vector<unsigned char>(at, at + want.size()), want);
+    }
+    EXPECT_EQ(area, areaEnd);
+}
+
+} // namespace
+
+TEST(ImgWriteExif, ExifTemplateEntryByEntry) {
+    Bytes block = template_block(0);
+    const unsigned char* tiff = block.data() + 10;
+    const char* date = "1999:01:01 00:00:00";
+    Dir d0 = dir_at(tiff, 8);
+    uint32_t exifAt = 8 + 178, interopAt = exifAt + 172, d1At = interopAt + 30;
+    expect_dir(tiff, d0,
+               {{271, 2, 10, text_bytes("Quintaral", 10)},
+                {272, 2, 10, text_bytes("qubex    ", 10)},
+                {282, 5, 1, rational_bytes(72, 1)},
+                {283, 5, 1, rational_bytes(72, 1)},
+                {296, 3, 1, short_bytes(2)},
+                {305, 2, 8, text_bytes("Ver.1.0", 8)},
+                {306, 2, 20, text_bytes(date, 20)},
+                {531, 3, 1, short_bytes(2)},
+                {34665, 4, 1, long_bytes(exifAt)}},
+               exifAt);
+    EXPECT_EQ(d0.next, d1At);
+    expect_dir(tiff, dir_at(tiff, exifAt),
+               {{36864, 7, 4, text_bytes("0210", 4)},
+                {36867, 2, 20, text_bytes(date, 20)},
+                {36868, 2, 20, text_bytes(date, 20)},
+                {37121, 7, 4, {1, 2, 3, 0}},
+                {37500, 7, 6, {'V', 'O', 'K', 'D', 0, 0}},
+                {40960, 7, 4, text_bytes("0100", 4)},
+                {40961, 3, 1, short_bytes(1)},
+                {40962, 4, 1, long_bytes(0)},
+                {40963, 4, 1, long_bytes(0)},
+                {40965, 4, 1, long_bytes(interopAt)}},
+               interopAt);
+    EXPECT_EQ(dir_at(tiff, exifAt).next, 0u);
+    expect_dir(tiff, dir_at(tiff, interopAt),
+               {{1, 2, 4, text_bytes("R98", 4)}, {2, 7, 4, text_bytes("0100", 4)}}, d1At);
+    EXPECT_EQ(dir_at(tiff, interopAt).next, 0u);
+    expect_dir(tiff, dir_at(tiff, d1At),
+               {{259, 3, 1, short_bytes(6)},
+                {282, 5, 1, rational_bytes(72, 1)},
+                {283, 5, 1, rational_bytes(72, 1)},
+                {296, 3, 1, short_bytes(2)},
+                {513, 4, 1, long_bytes(482)},
+                {514, 4, 1, long_bytes(0)}},
+               482);
+    EXPECT_EQ(dir_at(tiff, d1At).next, 0u);
+    EXPECT_EQ(block.size(), 10u + 482u);
+}
+
+TEST(ImgWriteExif, TiffTemplateEntryByEntry) {
+    Bytes header;
+    ASSERT_TRUE(vokimg::build_tiff_header(nullptr, 0, 33, 21, "2002:03:04 05:06:07", &header));
+    const unsigned char* t = header.data();
+    Dir d0 = dir_at(t, 8);
+    uint32_t exifAt = 8 + 210 + 70;
+    expect_dir(t, d0,
+               {{256, 4, 1, long_bytes(33)},
+                {257, 4, 1, long_bytes(21)},
+                {258, 3, 3, {8, 0, 8, 0, 8, 0}},
+                {259, 3, 1, short_bytes(1)},
+                {262, 3, 1, short_bytes(2)},
+                {271, 2, 10, text_bytes("Quintaral", 10)},
+                {272, 2, 10, text_bytes("qubex    ", 10)},
+                {273, 4, 1, long_bytes(330)},
+                {277, 3, 1, short_bytes(3)},
+                {278, 4, 1, long_bytes(21)},
+                {279, 4, 1, long_bytes(33 * 21 * 3)},
+                {282, 5, 1, rational_bytes(72, 1)},
+                {283, 5, 1, rational_bytes(72, 1)},
+                {296, 3, 1, short_bytes(2)},
+                {305, 2, 8, text_bytes("Ver.1.0", 8)},
+                {306, 2, 20, text_bytes("2002:03:04 05:06:07", 20)},
+                {34665, 4, 1, long_bytes(exifAt)}},
+               exifAt);
+    EXPECT_EQ(d0.next, 0u);
+    expect_dir(t, dir_at(t, exifAt),
+               {{36864, 7, 4, text_bytes("0210", 4)},
+                {40960, 7, 4, text_bytes("0100", 4)},
+                {40961, 3, 1, short_bytes(1)}},
+               exifAt + 42);
+    EXPECT_EQ(dir_at(t, exifAt).next, 0u);
+    EXPECT_EQ(header.size(), size_t(exifAt) + 42u);
+}
