@@ -68,6 +68,9 @@ struct DscUiHooks {
     void (*setWaitCursor)(int on);
 };
 
+/* A paged listing goes at most this many pages: the page number travels in one byte. */
+#define DSC_MAX_PAGES 256
+
 /* Which block reader runs: the retry rules differ. */
 enum DscBlockRead { DSC_BLOCK_THUMBNAIL = 0, DSC_BLOCK_IMAGE = 1 };
 

@@ -7,7 +7,7 @@
 
 namespace {
 
-const int kMaxPages = 256; // the page number travels in the one-byte sequence field
+const int kMaxPages = DSC_MAX_PAGES;
 const int64_t kMaxCount = 0x7FFFFFFF;
 
 uint32_t u32At(const uint8_t* p) {
@@ -123,7 +123,7 @@ int DscCom_ListPaged(uint8_t command, const void* payload, uint32_t payloadLengt
     PagedCommand pc;
     if (!describe(command, &pc) || count < 0 || (count > 0 && !out))
         return DSC_ERR_REPORTED;
-    int pages = (count + DSC_PAGE_ENTRIES - 1) / DSC_PAGE_ENTRIES;
+    int64_t pages = (static_cast<int64_t>(count) + DSC_PAGE_ENTRIES - 1) / DSC_PAGE_ENTRIES;
     if (pages > kMaxPages)
         return dataError();
     for (int page = 0; page < pages; ++page) {

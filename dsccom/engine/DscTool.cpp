@@ -22,6 +22,17 @@ uint8_t kindRequest(int32_t kind) {
     }
 }
 
+// A count no listing could deliver is a broken reply, refused before a caller sizes a
+// buffer by it.
+int listableCount(int result, int32_t* count) {
+    if (result == DSC_OK && *count > DSC_MAX_PAGES * DSC_PAGE_ENTRIES) {
+        *count = 0;
+        DscCom_ShowMessage(DSC_MSG_DATA);
+        return DSC_ERR_FRAME;
+    }
+    return result;
+}
+
 } // namespace
 
 int VokDscCom_Connect(void) {
@@ -40,7 +51,7 @@ void VokDscCom_Disconnect(void) {
 int VokDscCom_CountFolders(int32_t* count) {
     if (!connected() || !count)
         return DSC_ERR_REPORTED;
-    return DscCom_CountPaged(DSC_CMD_COUNT_FOLDERS, nullptr, 0, count);
+    return listableCount(DscCom_CountPaged(DSC_CMD_COUNT_FOLDERS, nullptr, 0, count), count);
 }
 
 int VokDscCom_GetFolderNumbers(uint16_t* numbers, int32_t count) {
@@ -53,7 +64,8 @@ int VokDscCom_CountImages(uint16_t folder, int32_t* count) {
     if (!connected() || !count)
         return DSC_ERR_REPORTED;
     uint8_t payload[2] = {static_cast<uint8_t>(folder), static_cast<uint8_t>(folder >> 8)};
-    return DscCom_CountPaged(DSC_CMD_COUNT_IMAGES, payload, sizeof payload, count);
+    return listableCount(DscCom_CountPaged(DSC_CMD_COUNT_IMAGES, payload, sizeof payload, count),
+                         count);
 }
 
 int VokDscCom_GetImageNumbers(uint16_t folder, uint16_t* numbers, int32_t count) {

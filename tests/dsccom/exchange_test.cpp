@@ -371,6 +371,14 @@ TEST_F(Exchange, EndlessListingIsCut) {
     EXPECT_LE(camera.requests.size(), 2u);
 }
 
+TEST_F(Exchange, ListingOfTheLargestCountIsRefusedNotSkipped) {
+    uint16_t number = 0;
+    EXPECT_EQ(DscCom_ListPaged(DSC_CMD_LIST_FOLDERS, nullptr, 0, INT32_MAX, &number),
+              DSC_ERR_FRAME);
+    EXPECT_EQ(observer.messages, std::vector<int>{8});
+    EXPECT_TRUE(camera.requests.empty());
+}
+
 TEST_F(Exchange, CountAllSumsUntilTheEndMark) {
     camera.responder = [](const Bytes& rq) {
         uint32_t counts[] = {10, 20, 0xFFFFFFFFu};

@@ -254,6 +254,31 @@ TEST_F(Start, ToolConnectionListsAndDisconnects) {
     EXPECT_TRUE(observer.messages.empty());
 }
 
+TEST_F(Start, ToolCountsNoListingCouldDeliverAreRefused) {
+    // One page claims nearly 2^31 folders (or 60000 images), the next ends the count.
+    camera.responder = [](const Bytes& rq) {
+        switch (rq[3]) {
+        case DSC_CMD_IDENTIFY:
+            return Answer{Packet(8, 0, 3, {'D', 'S', 'C', '6'})};
+        case DSC_CMD_COUNT_FOLDERS:
+            return Answer{Packet(8, rq[1], 11, U32(rq[1] == 0 ? 0x7FFFFFF0u : 0))};
+        case DSC_CMD_COUNT_IMAGES:
+            return Answer{Packet(8, rq[1], 8, U16(rq[1] == 0 ? 60000 : 0))};
+        default:
+            return Answer{Status(rq[1], 0)};
+        }
+    };
+    ASSERT_EQ(VokDscCom_Connect(), DSC_OK);
+    int32_t count = -1;
+    EXPECT_EQ(VokDscCom_CountFolders(&count), DSC_ERR_FRAME);
+    EXPECT_EQ(count, 0);
+    count = -1;
+    EXPECT_EQ(VokDscCom_CountImages(100, &count), DSC_ERR_FRAME);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(observer.messages, (std::vector<int>{8, 8}));
+    VokDscCom_Disconnect();
+}
+
 TEST_F(Start, ApplicationInfoLeavesAnOpenConnectionAlone) {
     ASSERT_EQ(DscCom_StartConnection(1, nullptr), DSC_OK);
     uint8_t* buffer = DscCom_Record()->sendBuffer;
