@@ -584,3 +584,40 @@ TEST_F(WriteTest, CameraReadyTestTakesItsBoundsInclusiveAndComparesWithoutCase) 
     EXPECT_EQ(info.thumbnailState, uint32_t(VOK_IMG_NO_THUMBNAIL));
     EXPECT_EQ(VokImg_IsCameraReady(noThumb.c_str()), 0);
 }
+
+TEST(ImgWriteSizes, EveryBranchOfTheTwoSizeRules) {
+    struct Case {
+        uint32_t w, h, wantW, wantH;
+    } thumbs[] = {
+        {200, 199, 120, 120},                       // landscape whose height by width exceeds 120
+        {170, 150, 136, 120}, {320, 240, 160, 120}, // landscape by width
+        {500, 500, 120, 120},                       // square: by height
+        {300, 400, 90, 120},                        // portrait by height
+    };
+    for (const Case& c : thumbs) {
+        uint32_t w = 0, h = 0;
+        vokimg::thumbnail_size(c.w, c.h, &w, &h);
+        EXPECT_EQ(w, c.wantW) << c.w << " x " << c.h;
+        EXPECT_EQ(h, c.wantH) << c.w << " x " << c.h;
+    }
+    struct Limited {
+        uint32_t w, h, maxW, maxH, wantW, wantH, roundW, roundH;
+    } sizes[] = {
+        {800, 600, 320, 240, 320, 240, 320, 240}, // landscape by height
+        {1000, 100, 320, 240, 320, 32, 320, 32},  // landscape, width bounded
+        {400, 500, 320, 480, 320, 400, 320, 400}, // portrait by width
+        {480, 640, 320, 240, 180, 240, 192, 240}, // portrait, height bounded
+        {500, 500, 320, 240, 240, 240, 240, 240}, // square: by width, then bounded
+        {100, 75, 0, 240, 100, 75, 112, 80},      // one zero limit: no scaling
+    };
+    for (const Limited& c : sizes) {
+        SCOPED_TRACE(testing::Message()
+                     << c.w << " x " << c.h << " in " << c.maxW << " x " << c.maxH);
+        uint32_t w = 0, h = 0, rw = 0, rh = 0;
+        vokimg::adjust_size(c.w, c.h, c.maxW, c.maxH, &w, &h, &rw, &rh);
+        EXPECT_EQ(w, c.wantW);
+        EXPECT_EQ(h, c.wantH);
+        EXPECT_EQ(rw, c.roundW);
+        EXPECT_EQ(rh, c.roundH);
+    }
+}
