@@ -322,6 +322,39 @@ TEST_F(SelectionGrid, ShiftClickSelectsARangeWithTheMouse) {
     EXPECT_FALSE(transfer->isEnabled());
 }
 
+TEST_F(SelectionGrid, SelectionAndItsButtonsSurviveScrolling) {
+    QDialog* d = openFolder(40);
+    ASSERT_NE(d, nullptr);
+    auto* bar = Control<QScrollBar>(d, 1018);
+    auto* previewButton = Control<QPushButton>(d, 1021);
+    auto* transfer = Control<QPushButton>(d, 1022);
+    preview(d);
+    // Nothing selected: a scroll request and its refetch leave Transfer off.
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_TRUE(previewButton->isEnabled());
+    EXPECT_FALSE(transfer->isEnabled());
+    endScroll(d);
+    EXPECT_FALSE(transfer->isEnabled());
+    // Image 6 (row 2, now the first row) selected: Transfer stays on through the request, the
+    // refetch and the way back, and the image keeps its mark.
+    QTest::mouseClick(GridButton(d, 1), Qt::LeftButton);
+    ASSERT_TRUE(transfer->isEnabled());
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_TRUE(previewButton->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(d, 2)->isEnabled());
+    EXPECT_TRUE(transfer->isEnabled());
+    endScroll(d);
+    EXPECT_EQ(bar->value(), 6);
+    EXPECT_TRUE(transfer->isEnabled());
+    for (int i = 0; i < 16; ++i)
+        EXPECT_FALSE(Look(GridButton(d, i)).red) << i;
+    scrollTo(d, 1);
+    EXPECT_TRUE(transfer->isEnabled());
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(Look(GridButton(d, i)).red, i == 5) << i;
+    EXPECT_TRUE(observer.messages.empty());
+}
+
 TEST_F(SelectionGrid, ExitSendsTheEndOfConnectionOnce) {
     QDialog* d = openFolder(2);
     ASSERT_NE(d, nullptr);
