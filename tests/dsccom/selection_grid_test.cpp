@@ -1,6 +1,7 @@
 // The selection dialog over a scripted camera, where every request can be counted: folder
 // list rules as the user sees them, scrolling by rows with the deferred refetch, the cache
 // trim at work, Shift selection with the mouse, and every way the dialog ends its connection.
+#include <algorithm>
 #include <map>
 
 #include <QPainter>
@@ -19,6 +20,7 @@ struct Card {
     std::map<uint16_t, int> images;
     int32_t folderCount = -1; // -1: the size of folders
     bool failCounts = false, failLists = false, failThumbs = false;
+    bool brokenThumbs = false; // thumbnails that are not JPEG data
 };
 
 Answer respond(Card* m, const Bytes& rq) {
@@ -53,7 +55,11 @@ Answer respond(Card* m, const Bytes& rq) {
     case DSC_CMD_THUMB_INFO:
         if (m->failThumbs)
             return Answer{{}, true};
+        if (m->brokenThumbs)
+            return Answer{Packet(8, seq, 29, Cat({1}, U32(64)))};
         return Answer{Status(seq, 6)}; // no thumbnail: the no-thumbnail picture
+    case DSC_CMD_READ_BLOCK:
+        return Answer{Packet(2, seq, 5, Bytes(64, 0x55))};
     default:
         return Answer{Status(seq, 0)};
     }
@@ -203,6 +209,27 @@ TEST_F(SelectionGrid, FailedThumbnailFetchCloses) {
     preview(d);
     EXPECT_TRUE(closed());
     EXPECT_EQ(observer.messages, std::vector<int>{14});
+}
+
+TEST_F(SelectionGrid, ThumbnailThatCannotBeRenderedShowsItsMessageAndTheNoThumbnailPicture) {
+    voktest::ScopedEnv log{"VOK_MSG_LOG", home.dir + "/messages.log"};
+    card.brokenThumbs = true;
+    QDialog* d = openFolder(2);
+    ASSERT_NE(d, nullptr);
+    preview(d);
+    // One box per image, then the next image; the dialog goes on.
+    EXPECT_EQ(thumbRequests(), range(1, 2));
+    std::string lines = voktest::ReadFile(home.dir + "/messages.log");
+    EXPECT_EQ(lines.rfind("error 105 test\t", 0), 0u) << lines;
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2) << lines;
+    EXPECT_EQ(SelectionDialog(), d);
+    EXPECT_TRUE(Look(GridButton(d, 0)).picture);
+    EXPECT_TRUE(Look(GridButton(d, 1)).picture);
+    EXPECT_FALSE(Look(GridButton(d, 2)).picture);
+    EXPECT_TRUE(Control<QPushButton>(d, 1021)->isEnabled());
+    QTest::mouseClick(GridButton(d, 1), Qt::LeftButton);
+    EXPECT_TRUE(Look(GridButton(d, 1)).red);
+    EXPECT_TRUE(observer.messages.empty());
 }
 
 TEST_F(SelectionGrid, SixteenImagesFitSeventeenScroll) {
