@@ -1,5 +1,6 @@
 // rt70cam thumb against the virtual camera: the camera's thumbnail JPEG written whole, images
-// without one, bad arguments, camera faults and a folder that cannot take the file.
+// without one, bad arguments, camera faults and a folder that cannot take the file; and
+// rt70cam browse when the selection dialog cannot list the camera.
 #include <sys/stat.h>
 
 #include <QImage>
@@ -121,6 +122,17 @@ TEST(CamThumb, MissingFolderCannotTakeTheFile) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
     EXPECT_TRUE(voktest::Names(home.dir + "/tmp").empty());
+}
+
+TEST(CamBrowse, DialogThatCannotListTheCameraIsAFailure) {
+    ThumbHome home;
+    voktest::ScopedEnv answer("VOK_MSG_ANSWER", "ok");
+    // A card without folders: the dialog says so (53) and ends at once.
+    std::string card = MakeCard(home.dir, 0, 0);
+    SimCamera camera(home.dir, card);
+    ProgramRun r = home.rt70cam("browse");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.log.rfind("error 53 rt70cam\t", 0), 0u) << r.log;
 }
 
 } // namespace

@@ -178,9 +178,10 @@ int browse(int argc, char** argv, const char* title) {
     int32_t started = VokDscCom_RT70_DSC2PC(0);
     bool open = DscCom_Record()->selectDialog != nullptr;
     int status = 0;
-    if (!started)
+    // A dialog already gone could not list the camera; it has said why.
+    if (!started || !open || state.ended)
         status = 1;
-    else if (open && !state.ended) {
+    else {
         line->setText(QStringLiteral("Connected."));
         app.exec();
     }
