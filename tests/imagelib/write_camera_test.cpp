@@ -551,10 +551,12 @@ TEST_F(WriteTest, CameraReadyTestTakesItsBoundsInclusiveAndComparesWithoutCase) 
                        const char* index = nullptr) {
         Bytes copy = file;
         VokImgBlock block{copy.data() + at, app1Size};
-        for (auto [tag, number] : numbers)
+        for (auto [tag, number] : numbers) {
             EXPECT_TRUE(ChangeExif_MemberData(&block, tag, nullptr, number, 1));
-        if (index)
+        }
+        if (index) {
             EXPECT_TRUE(ChangeExif_MemberData(&block, 1, index, 0, 1));
+        }
         return put_work("v" + std::to_string(++variant) + ".jpg", copy);
     };
     struct Case {

@@ -360,8 +360,9 @@ void expect_dir(const unsigned char* tiff, const Dir& d, const std::vector<Row>&
             at = tiff + e.value;
             area += uint32_t(want.size());
         }
-        if (!want.empty())
+        if (!want.empty()) {
             EXPECT_EQ(std::vector<unsigned char>(at, at + want.size()), want);
+        }
     }
     EXPECT_EQ(area, areaEnd);
 }
