@@ -208,6 +208,22 @@ TEST_F(WriteTest, VokexifWritingCommands) {
             .status,
         2);
 
+    // The Model override holds 31 characters at most (an even count of 32 with its end).
+    std::string longest(31, 'M');
+    ASSERT_EQ(RunShell(vokexif() + " to-camera " + ShellQuote(src) + " " + ShellQuote(out) +
+                           " --model " + longest,
+                       dir_)
+                  .status,
+              0);
+    ImageInfo info;
+    ASSERT_EQ(GetExifData(out.c_str(), &info), 1);
+    EXPECT_EQ(std::string(info.model), longest);
+    ProgramRun tooLong = RunShell(vokexif() + " to-camera " + ShellQuote(src) + " " +
+                                      ShellQuote(out) + " --model " + longest + "M",
+                                  dir_);
+    EXPECT_EQ(tooLong.status, 2);
+    EXPECT_NE(tooLong.err.find("1 to 31 characters"), std::string::npos) << tooLong.err;
+
     std::string bmp = in_work("a.bmp");
     ASSERT_EQ(
         RunShell(vokexif() + " jpg2bmp " + ShellQuote(src) + " " + ShellQuote(bmp) + " --colors 8",

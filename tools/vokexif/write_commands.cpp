@@ -119,7 +119,7 @@ int vokexif_to_camera(int argc, char** argv) {
     ExifTagEntry overrides[2];
     uint32_t count = 0;
     if (model && !model_override(model, &overrides[count++]))
-        return usage_error("--model takes 1 to 30 characters, not", model);
+        return usage_error("--model takes 1 to 31 characters, not", model);
     if (model || haveNote)
         maker_note_override(uint8_t(note[0]), uint8_t(note[1]), &overrides[count++]);
     int result = sized ? ChangeFormatToExifAndSave_Size(argv[0], argv[1], overrides, count,
