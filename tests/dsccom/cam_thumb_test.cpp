@@ -2,6 +2,7 @@
 // without one, bad arguments, camera faults and a folder that cannot take the file; and
 // rt70cam browse when the selection dialog cannot list the camera.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QImage>
 
@@ -112,6 +113,18 @@ TEST(CamThumb, FolderThatCannotTakeTheFile) {
     EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
     EXPECT_TRUE(voktest::Names(locked).empty());
     EXPECT_TRUE(voktest::Names(home.dir + "/tmp").empty());
+}
+
+TEST(CamThumb, NoRoomForTheTemporaryFileIsNotAMissingThumbnail) {
+    ThumbHome home;
+    std::string card = MakeDemoCard(home.dir);
+    SimCamera camera(home.dir, card);
+    ASSERT_EQ(rmdir((home.dir + "/tmp").c_str()), 0); // TMPDIR names a folder that is gone
+    ProgramRun r = home.rt70cam("thumb 100:1 '" + home.dir + "/t.jpg'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.log.rfind("error 42 rt70cam\t", 0), 0u) << r.log;
+    EXPECT_EQ(r.err.find("no thumbnail"), std::string::npos) << r.err;
+    EXPECT_TRUE(ReadBytes(home.dir + "/t.jpg").empty());
 }
 
 TEST(CamThumb, MissingFolderCannotTakeTheFile) {

@@ -110,10 +110,13 @@ int thumb(const char* imageText, const char* file, const char* title) {
     }
     std::string path;
     uint8_t kind = 0;
+    const unsigned shownBefore = DscCom_MessagesShown();
     result = DscSel_FetchThumbnail(folder, image, &path, &kind);
     VokDscCom_Disconnect();
     if (result == DSC_ERR_NOITEM) {
-        fprintf(stderr, "rt70cam: the camera has no thumbnail of %u:%u\n", folder, image);
+        // The fetch also ends this way when it could not keep the thumbnail, after its message.
+        if (DscCom_MessagesShown() == shownBefore)
+            fprintf(stderr, "rt70cam: the camera has no thumbnail of %u:%u\n", folder, image);
         return 1;
     }
     if (result != DSC_OK) {
