@@ -178,6 +178,7 @@ int browse(int argc, char** argv, const char* title) {
     BrowseState state = {&app, line};
     VokDscCom_SetNotifyHandler(onNotify, &state);
     VokDscCom_SetApplicationInfo(&owner, title, 1, 5, "");
+    const unsigned shownBefore = DscCom_MessagesShown();
     int32_t started = VokDscCom_RT70_DSC2PC(0);
     bool open = DscCom_Record()->selectDialog != nullptr;
     int status = 0;
@@ -187,6 +188,10 @@ int browse(int argc, char** argv, const char* title) {
     else {
         line->setText(QStringLiteral("Connected."));
         app.exec();
+        // A session in which the camera side reported an error (a transfer that failed, a
+        // camera that stopped answering) is not a success, though the user ended it.
+        if (DscCom_MessagesShown() != shownBefore)
+            status = 1;
     }
     VokDscCom_SetNotifyHandler(nullptr, nullptr);
     return status;
