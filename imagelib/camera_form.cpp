@@ -274,6 +274,13 @@ VOK_EXTERN_C int VokImg_IsCameraReady(const char* path) {
     std::memset(&info, 0, sizeof info);
     if (IsImageFileType(path) != VOK_IMG_KIND_EXIF || !Get_Exif_Info(path, &info))
         return 0;
+    // The camera reads the first APP1 segment; a file whose Exif block comes after another
+    // APP1 (XMP, say) is converted rather than sent as it is.
+    VokImgBlock* header = GetJpegHeaderFromFile(path);
+    const bool exifFirst = header && exif_is_first_app1(header->data, header->size);
+    VokImg_FreeBlock(header);
+    if (!exifFirst)
+        return 0;
     if (strncasecmp(info.exifVersion, "0210", 4) != 0 ||
         strncasecmp(info.interopIndex, "R98", 3) != 0)
         return 0;

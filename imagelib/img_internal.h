@@ -55,8 +55,12 @@ int header_class(const unsigned char* data, uint32_t size);
 // Kind code for a header class.
 int kind_from_class(int headerClass);
 
-// Copy of the first APP1 segment of header bytes, or null.
+// Copy of the first APP1 segment of header bytes that carries the Exif signature (the first
+// APP1 when none does), or null.
 VokImgBlock* exif_from_header(const unsigned char* data, uint32_t size);
+
+// True when the first APP1 segment of header bytes is the Exif one, as the camera reads it.
+bool exif_is_first_app1(const unsigned char* data, uint32_t size);
 
 // 1 when the first DHT segment of header bytes holds the typical tables.
 int huffman_standard(const unsigned char* data, uint32_t size);

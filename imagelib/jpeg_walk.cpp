@@ -118,6 +118,23 @@ int header_class(const unsigned char* data, uint32_t size) {
     return exif ? VOK_JPEG_CLASS_EXIF : VOK_JPEG_CLASS_PLAIN;
 }
 
+bool exif_is_first_app1(const unsigned char* data, uint32_t size) {
+    if (!data || !at_marker(data, 0, size, 0xD8))
+        return false;
+    uint64_t pos = 2;
+    while (pos + 4 <= size) {
+        if (at_marker(data, pos, size, 0xDA))
+            break;
+        uint32_t length = be16(data + pos + 2);
+        if (length < kMinSegmentLength)
+            break;
+        if (at_marker(data, pos, size, 0xE1))
+            return CheckExifFormat(data + pos, uint32_t(size - pos)) != 0;
+        pos += 2 + uint64_t(length);
+    }
+    return false;
+}
+
 int kind_from_class(int headerClass) {
     switch (headerClass) {
     case VOK_JPEG_CLASS_CIFF:

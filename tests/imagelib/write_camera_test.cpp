@@ -254,6 +254,16 @@ TEST_F(WriteTest, CameraReadyTestRejectsWhatTheCameraCannotTake) {
     ASSERT_EQ(ChangeFormatToExifAndSave(plain.c_str(), good.c_str(), nullptr, 0), 1);
     EXPECT_TRUE(VokImg_IsCameraReady(good.c_str()));
 
+    // An XMP segment ahead of the Exif one: the camera would read the XMP as its Exif block.
+    {
+        const std::string sig = std::string("http://ns.adobe.com/xap/1.0/") + '\0' + "<x/>";
+        Bytes xmp = {0xFF, 0xE1, 0, uint8_t(sig.size() + 2)};
+        xmp.insert(xmp.end(), sig.begin(), sig.end());
+        EXPECT_FALSE(VokImg_IsCameraReady(
+            put_work("xmp-first.jpg", imgtest::insert_after_soi(imgtest::read_file(good), xmp))
+                .c_str()));
+    }
+
     // The same Exif segment in front of other image data.
     Bytes exif = app1(imgtest::read_file(good));
     Bytes wide444 = imgtest::strip_app_segments(make_jpeg(320, 240, with(Sampling::S1x1)));
