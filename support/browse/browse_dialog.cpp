@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -135,9 +136,17 @@ class BrowseDialog : public QDialog {
         // folder, each loaded level brings the selection back into view.
         connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
             if (!revealing_.isEmpty() && (revealing_ + "/").startsWith(folder))
-                tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
+                Reveal();
         });
+        // The model sorts a loaded level a moment later, which moves the rows again.
+        connect(model_, &QAbstractItemModel::layoutChanged, this, [this] { Reveal(); });
+        connect(model_, &QAbstractItemModel::rowsInserted, this, [this] { Reveal(); });
         Select(target);
+        // Once the user opens, closes or scrolls the tree, the view is theirs.
+        auto stopRevealing = [this] { revealing_.clear(); };
+        connect(tree_, &QTreeView::expanded, this, stopRevealing);
+        connect(tree_, &QTreeView::collapsed, this, stopRevealing);
+        connect(tree_->verticalScrollBar(), &QAbstractSlider::actionTriggered, this, stopRevealing);
         UpdateButtons();
         tree_->setFocus();
     }
@@ -151,6 +160,12 @@ class BrowseDialog : public QDialog {
     }
 
   private:
+    // Keeps the opening folder in view until the user picks another one.
+    void Reveal() {
+        if (!revealing_.isEmpty())
+            tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
+    }
+
     std::string Selected() const {
         const QModelIndex index = tree_->currentIndex();
         return index.isValid() ? model_->filePath(index).toStdString() : std::string();

@@ -9,6 +9,7 @@
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
 
@@ -116,6 +117,45 @@ TEST_F(BrowseDialogTest, OpensAtTheGivenFolderAndCancelKeepsThePath) {
     EXPECT_TRUE(okEnabled);
     EXPECT_TRUE(createEnabled);
     EXPECT_EQ(focus, "folderTree");
+}
+
+TEST_F(BrowseDialogTest, OpeningFolderComesIntoViewOnceItsLevelsHaveLoaded) {
+    // Deep enough, and after enough siblings, that the folder starts below the first screen.
+    for (int i = 0; i < 40; ++i)
+        MakeDir("a" + std::to_string(100 + i) + "/inner");
+    const std::string deep = MakeDir("zz/deeper/deepest");
+    char path[VOK_MAX_PATH];
+    std::strcpy(path, deep.c_str());
+    bool inView = false, stayedAtTop = false;
+    std::string selected;
+    WhenShown("VOKBROWSE", [&](QDialog* d) {
+        auto* tree = d->findChild<QTreeView*>("folderTree");
+        auto* poll = new QTimer(d);
+        auto* waited = new int(0);
+        QObject::connect(poll, &QTimer::timeout, [=, &inView, &selected, &stayedAtTop] {
+            const QRect item = tree->visualRect(tree->currentIndex());
+            inView = !item.isEmpty() && tree->viewport()->rect().contains(item);
+            if (inView || ++*waited > 200) { // 10 s at the most
+                selected = SelectedPath(d);
+                poll->stop();
+                delete waited;
+                // Then the user looks elsewhere: the view stays where they put it while the
+                // folder they opened loads.
+                auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+                tree->expand(model->index(QString::fromStdString(MakeDir("a100"))));
+                tree->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+                QTimer::singleShot(500, d, [=, &stayedAtTop] {
+                    stayedAtTop = tree->verticalScrollBar()->value() == 0;
+                    Click(d, "cancelButton");
+                });
+            }
+        });
+        poll->start(50);
+    });
+    EXPECT_EQ(VokSHBrowseFolder(nullptr, path), 0);
+    EXPECT_EQ(selected, deep);
+    EXPECT_TRUE(inView) << "the selected folder stays out of sight";
+    EXPECT_TRUE(stayedAtTop) << "the view jumped back to the opening folder";
 }
 
 TEST_F(BrowseDialogTest, MissingFolderOpensAtItsDeepestExistingPart) {
