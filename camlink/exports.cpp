@@ -122,23 +122,36 @@ VOK_EXTERN_C int preBulkWrite_RT70(VokUsbHandle device, const uint16_t* value) {
     return control(device, VOKUSB_IOCTL_PRE_BULK_WRITE_RT70, value ? &word : nullptr, false);
 }
 
+namespace {
+
+// The checks both pipe calls make before moving bytes: arguments, a live handle, and a pipe
+// of the right direction. Sets the last error and gives false when one fails.
+bool openPipeFor(VokUsbHandle pipe, const void* data, uint32_t length, HandleKind direction,
+                 LinkHandle* h) {
+    if (!data && length > 0) {
+        setLastError(VOKUSB_ERR_INVALID_PARAMETER);
+        return false;
+    }
+    if (!findHandle(pipe, h)) {
+        setLastError(VOKUSB_ERR_INVALID_HANDLE);
+        return false;
+    }
+    if (h->kind != direction && h->kind != HandleKind::PipeOther) {
+        setLastError(VOKUSB_ERR_INVALID_FUNCTION);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 VOK_EXTERN_C int VokUsb_WritePipe(VokUsbHandle pipe, const void* data, uint32_t length,
                                   uint32_t* done) {
     if (done)
         *done = 0;
-    if (!data && length > 0) {
-        setLastError(VOKUSB_ERR_INVALID_PARAMETER);
-        return 0;
-    }
     LinkHandle h;
-    if (!findHandle(pipe, &h)) {
-        setLastError(VOKUSB_ERR_INVALID_HANDLE);
+    if (!openPipeFor(pipe, data, length, HandleKind::PipeOut, &h))
         return 0;
-    }
-    if (h.kind != HandleKind::PipeOut && h.kind != HandleKind::PipeOther) {
-        setLastError(VOKUSB_ERR_INVALID_FUNCTION);
-        return 0;
-    }
     uint32_t moved = 0;
     const bool ok = h.sim ? simWrite(h, data, length, &moved) : usbWrite(h, data, length, &moved);
     if (done)
@@ -149,19 +162,9 @@ VOK_EXTERN_C int VokUsb_WritePipe(VokUsbHandle pipe, const void* data, uint32_t 
 VOK_EXTERN_C int VokUsb_ReadPipe(VokUsbHandle pipe, void* data, uint32_t length, uint32_t* done) {
     if (done)
         *done = 0;
-    if (!data && length > 0) {
-        setLastError(VOKUSB_ERR_INVALID_PARAMETER);
-        return 0;
-    }
     LinkHandle h;
-    if (!findHandle(pipe, &h)) {
-        setLastError(VOKUSB_ERR_INVALID_HANDLE);
+    if (!openPipeFor(pipe, data, length, HandleKind::PipeIn, &h))
         return 0;
-    }
-    if (h.kind != HandleKind::PipeIn && h.kind != HandleKind::PipeOther) {
-        setLastError(VOKUSB_ERR_INVALID_FUNCTION);
-        return 0;
-    }
     uint32_t moved = 0;
     const bool ok = h.sim ? simRead(h, data, length, &moved) : usbRead(h, data, length, &moved);
     if (done)
