@@ -138,6 +138,18 @@ VokImgBlock* dib_to_24(const DibView& view) {
     return out;
 }
 
+bool view_as_24(DibView* view, VokImgBlock** converted) {
+    *converted = nullptr;
+    if (view->bits == 24)
+        return true;
+    *converted = dib_to_24(*view);
+    if (*converted && dib_view(*converted, view))
+        return true;
+    VokImg_FreeBlock(*converted);
+    *converted = nullptr;
+    return false;
+}
+
 VokImgBlock* adopt_block(unsigned char* base, size_t size) {
     VokImgBlock* block = reinterpret_cast<VokImgBlock*>(base);
     block->data = base + sizeof(VokImgBlock);

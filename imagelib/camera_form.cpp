@@ -330,13 +330,9 @@ static int VokImg_Jpeg_CreateAndSaveFromDIB_body(const VokImgBlock* dib, const c
         return 0;
     }
     VokImgBlock* converted = nullptr;
-    if (view.bits != 24) {
-        converted = dib_to_24(view);
-        if (!converted || !dib_view(converted, &view)) {
-            VokImg_FreeBlock(converted);
-            show_library_error(kTextBitmapFailed);
-            return 0;
-        }
+    if (!view_as_24(&view, &converted)) {
+        show_library_error(kTextBitmapFailed);
+        return 0;
     }
     Bytes block;
     Bytes thumb;

@@ -53,6 +53,11 @@ unsigned char* dib_top_row(VokImgBlock* dib, ptrdiff_t* stride);
 // The bitmap in 24-bit form (a copy even when it already is).
 VokImgBlock* dib_to_24(const DibView& view);
 
+// Points view at a 24-bit form of its bitmap: unchanged when it already is one, else at a
+// converted copy that *converted then owns (free it with VokImg_FreeBlock; null when no copy
+// was needed). False, with nothing to free, when the copy cannot be made.
+bool view_as_24(DibView* view, VokImgBlock** converted);
+
 // The 40-byte header of a bitmap with bottom-up rows padded to four bytes.
 void put_info_header(unsigned char* p, uint32_t width, uint32_t height, uint32_t bits,
                      uint32_t colors);

@@ -155,13 +155,8 @@ static VokImgBlock* CreateAdjustSizeToDSC_body(const VokImgBlock* dib, uint32_t 
         return nullptr;
     }
     VokImgBlock* converted = nullptr;
-    if (view.bits != 24) {
-        converted = dib_to_24(view);
-        if (!converted || !dib_view(converted, &view)) {
-            VokImg_FreeBlock(converted);
-            return nullptr;
-        }
-    }
+    if (!view_as_24(&view, &converted))
+        return nullptr;
     uint32_t w = 0, h = 0, rw = 0, rh = 0;
     adjust_size(view.width, view.height, maxWidth, maxHeight, &w, &h, &rw, &rh);
     VokImgBlock* out = dib_new(rw, rh, 24);

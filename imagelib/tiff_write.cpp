@@ -15,13 +15,9 @@ static int VokImg_Tiff_CreateTiffAndSave_body(const VokImgBlock* dib, const char
         return 0;
     }
     VokImgBlock* converted = nullptr;
-    if (view.bits != 24) {
-        converted = dib_to_24(view);
-        if (!converted || !dib_view(converted, &view)) {
-            VokImg_FreeBlock(converted);
-            show_library_error(kTextBitmapFailed);
-            return 0;
-        }
+    if (!view_as_24(&view, &converted)) {
+        show_library_error(kTextBitmapFailed);
+        return 0;
     }
     char now[32];
     GetTodayTime(now, sizeof now);
