@@ -2,9 +2,8 @@
  * the bulk endpoint a pipe name stands for, and sends control codes as vendor requests
  * (the mapping itself is in usb_map.h). */
 #include "link.h"
+#include "usb_calls.h"
 #include "usb_map.h"
-
-#include <libusb.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +12,25 @@
 #include <vector>
 
 namespace camlink {
+
+UsbCalls& usbCalls() {
+    static UsbCalls calls = {libusb_init,
+                             libusb_get_device_list,
+                             libusb_free_device_list,
+                             libusb_get_device_descriptor,
+                             libusb_get_bus_number,
+                             libusb_get_device_address,
+                             libusb_get_active_config_descriptor,
+                             libusb_free_config_descriptor,
+                             libusb_open,
+                             libusb_close,
+                             libusb_set_auto_detach_kernel_driver,
+                             libusb_claim_interface,
+                             libusb_release_interface,
+                             libusb_control_transfer,
+                             libusb_bulk_transfer};
+    return calls;
+}
 
 namespace {
 
@@ -26,7 +44,7 @@ libusb_context* context() {
     static std::once_flag once;
     static libusb_context* ctx = nullptr;
     std::call_once(once, [] {
-        if (libusb_init(&ctx) != 0)
+        if (usbCalls().init(&ctx) != 0)
             ctx = nullptr;
     });
     return ctx;
@@ -40,7 +58,7 @@ void failUsb(int code) {
 bool findBulkEndpoint(libusb_device* device, bool in, int* interfaceNumber,
                       unsigned char* address) {
     libusb_config_descriptor* config = nullptr;
-    if (libusb_get_active_config_descriptor(device, &config) != 0)
+    if (usbCalls().getActiveConfigDescriptor(device, &config) != 0)
         return false;
     bool found = false;
     for (int i = 0; i < config->bNumInterfaces && !found; ++i) {
@@ -61,7 +79,7 @@ bool findBulkEndpoint(libusb_device* device, bool in, int* interfaceNumber,
             }
         }
     }
-    libusb_free_config_descriptor(config);
+    usbCalls().freeConfigDescriptor(config);
     return found;
 }
 
@@ -74,7 +92,7 @@ OpenResult usbOpen(const char* name, LinkHandle* out) {
         return OpenResult::NoCamera;
 
     libusb_device** list = nullptr;
-    const ssize_t count = libusb_get_device_list(ctx, &list);
+    const ssize_t count = usbCalls().getDeviceList(ctx, &list);
     if (count < 0)
         return OpenResult::NoCamera;
 
@@ -82,13 +100,13 @@ OpenResult usbOpen(const char* name, LinkHandle* out) {
     OpenResult result = OpenResult::NoCamera;
     for (ssize_t i = 0; i < count && result == OpenResult::NoCamera; ++i) {
         libusb_device_descriptor desc{};
-        if (libusb_get_device_descriptor(list[i], &desc) != 0)
+        if (usbCalls().getDeviceDescriptor(list[i], &desc) != 0)
             continue;
         bool wanted = false;
         for (const UsbId& id : ids)
             wanted = wanted || (id.vendor == desc.idVendor && id.product == desc.idProduct);
         libusb_device_handle* handle = nullptr;
-        if (!wanted || libusb_open(list[i], &handle) != 0)
+        if (!wanted || usbCalls().open(list[i], &handle) != 0)
             continue;
 
         LinkHandle h;
@@ -102,8 +120,8 @@ OpenResult usbOpen(const char* name, LinkHandle* out) {
             if (direction < 0 || !findBulkEndpoint(list[i], direction == 1, &itf, &ep)) {
                 result = OpenResult::Refused;
             } else {
-                libusb_set_auto_detach_kernel_driver(handle, 1);
-                if (libusb_claim_interface(handle, itf) != 0)
+                usbCalls().setAutoDetachKernelDriver(handle, 1);
+                if (usbCalls().claimInterface(handle, itf) != 0)
                     result = OpenResult::Refused;
                 h.usbInterface = itf;
                 h.endpoint = ep;
@@ -112,9 +130,9 @@ OpenResult usbOpen(const char* name, LinkHandle* out) {
         if (result == OpenResult::Ok)
             *out = h;
         else
-            libusb_close(handle);
+            usbCalls().close(handle);
     }
-    libusb_free_device_list(list, 1);
+    usbCalls().freeDeviceList(list, 1);
     return result;
 }
 
@@ -126,8 +144,8 @@ bool usbControl(const LinkHandle& h, uint32_t code, const uint8_t* in, uint16_t 
     const uint8_t type = LIBUSB_REQUEST_TYPE_VENDOR | LIBUSB_RECIPIENT_DEVICE |
                          (outLength ? LIBUSB_ENDPOINT_IN : LIBUSB_ENDPOINT_OUT);
     const int rc =
-        libusb_control_transfer(h.usb, type, request, wValue, 0, outLength ? out : nullptr,
-                                outLength, static_cast<unsigned>(linkTimeoutMs()));
+        usbCalls().controlTransfer(h.usb, type, request, wValue, 0, outLength ? out : nullptr,
+                                   outLength, static_cast<unsigned>(linkTimeoutMs()));
     if (rc < 0) {
         failUsb(rc);
         return false;
@@ -141,8 +159,8 @@ bool usbControl(const LinkHandle& h, uint32_t code, const uint8_t* in, uint16_t 
 
 static bool bulk(const LinkHandle& h, unsigned char* data, uint32_t length, uint32_t* done) {
     int moved = 0;
-    const int rc = libusb_bulk_transfer(h.usb, h.endpoint, data, static_cast<int>(length), &moved,
-                                        static_cast<unsigned>(linkTimeoutMs()));
+    const int rc = usbCalls().bulkTransfer(h.usb, h.endpoint, data, static_cast<int>(length),
+                                           &moved, static_cast<unsigned>(linkTimeoutMs()));
     *done = static_cast<uint32_t>(moved > 0 ? moved : 0);
     if (rc != 0) {
         failUsb(rc);
@@ -171,8 +189,8 @@ void usbClose(const LinkHandle& h) {
     if (!h.usb)
         return;
     if (h.usbInterface >= 0)
-        libusb_release_interface(h.usb, h.usbInterface);
-    libusb_close(h.usb);
+        usbCalls().releaseInterface(h.usb, h.usbInterface);
+    usbCalls().close(h.usb);
 }
 
 } // namespace camlink
