@@ -12,11 +12,14 @@ struct libusb_device_handle;
 
 namespace camlink {
 
+struct UsbReply;
+
 /* PipeOther: a pipe name the caller chose and the camera accepted; both directions. */
 enum class HandleKind { Device, PipeOut, PipeIn, PipeOther };
 
 /* One open handle. Sim handles own a socket; USB handles own a libusb device handle
- * (and, for a pipe, the claimed interface and its endpoint). */
+ * (and, for a pipe, the claimed interface and its endpoint) and share their camera's
+ * pending reply with every other handle on it. */
 struct LinkHandle {
     HandleKind kind = HandleKind::Device;
     bool sim = true;
@@ -24,6 +27,7 @@ struct LinkHandle {
     libusb_device_handle* usb = nullptr;
     int usbInterface = -1;
     unsigned char endpoint = 0;
+    UsbReply* reply = nullptr;
 };
 
 void setLastError(uint32_t value);

@@ -1,12 +1,16 @@
 /* The real camera through libusb-1.0: finds the device by the ids of VOKUSB_ID, opens
- * the bulk endpoint a pipe name stands for, and sends control codes as vendor requests
- * (the mapping itself is in usb_map.h). */
+ * the bulk endpoint a pipe name stands for, sends control codes as vendor requests (the
+ * mapping itself is in usb_map.h), and keeps each camera's reply pending between reads. */
 #include "link.h"
 #include "usb_calls.h"
 #include "usb_map.h"
 
+#include <algorithm>
+#include <cassert>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -32,7 +36,34 @@ UsbCalls& usbCalls() {
     return calls;
 }
 
+/* The reply a camera handed over on its bulk IN endpoint, kept until a read covers it. A
+ * bulk endpoint gives each byte out once, but the callers peek at a reply's first byte and
+ * then read it again from its start, with a new pipe handle each time; the device driver
+ * of the original platform kept the reply for them, and this stands in for it. */
+struct UsbReply {
+    std::mutex mutex;
+    std::vector<unsigned char> bytes; // empty: no reply pending
+};
+
 namespace {
+
+// The largest packet of the camera protocol fits; the camera ends a shorter reply with a
+// short packet, so one transfer of this size takes any reply whole.
+constexpr int kLargestReply = 33792;
+
+/* The pending reply of the camera at a bus address, made on first use and kept while the
+ * library is loaded: the handles on a camera come and go with every transfer. */
+UsbReply* replyOf(libusb_device* device) {
+    static std::mutex mutex;
+    static std::map<unsigned, std::unique_ptr<UsbReply>> replies;
+    const unsigned key = (static_cast<unsigned>(usbCalls().getBusNumber(device)) << 8) |
+                         usbCalls().getDeviceAddress(device);
+    std::lock_guard<std::mutex> lock(mutex);
+    std::unique_ptr<UsbReply>& reply = replies[key];
+    if (!reply)
+        reply = std::make_unique<UsbReply>();
+    return reply.get();
+}
 
 std::vector<UsbId> configuredIds() {
     const char* text = std::getenv(VOKUSB_ENV_ID);
@@ -112,6 +143,7 @@ OpenResult usbOpen(const char* name, LinkHandle* out) {
         LinkHandle h;
         h.sim = false;
         h.usb = handle;
+        h.reply = replyOf(list[i]);
         result = OpenResult::Ok;
         if (std::strcmp(name, "DEV") != 0) {
             const int direction = pipeDirectionOf(name);
@@ -138,6 +170,20 @@ OpenResult usbOpen(const char* name, LinkHandle* out) {
 
 bool usbControl(const LinkHandle& h, uint32_t code, const uint8_t* in, uint16_t inLength,
                 uint8_t* out, uint16_t outLength) {
+    assert(h.reply);
+    {
+        // While a reply is pending the camera has handed it over already; the library answers
+        // for it, as the virtual camera does: a read may follow, of that many bytes.
+        std::lock_guard<std::mutex> lock(h.reply->mutex);
+        const size_t pending = h.reply->bytes.size();
+        if (pending > 0 && code == VOKUSB_IOCTL_PRE_BULK_READ_RT70)
+            return true;
+        if (pending > 0 && code == VOKUSB_IOCTL_GET_BULK_READ_SIZE && outLength >= 2) {
+            out[0] = static_cast<uint8_t>(pending);
+            out[1] = static_cast<uint8_t>(pending >> 8);
+            return true;
+        }
+    }
     const uint8_t request = vendorRequestOf(code);
     // The input word rides in wValue; a request with output reads it in the data stage.
     const uint16_t wValue = inLength >= 2 ? static_cast<uint16_t>(in[0] | (in[1] << 8)) : 0;
@@ -157,10 +203,19 @@ bool usbControl(const LinkHandle& h, uint32_t code, const uint8_t* in, uint16_t 
     return true;
 }
 
-static bool bulk(const LinkHandle& h, unsigned char* data, uint32_t length, uint32_t* done) {
+bool usbWrite(const LinkHandle& h, const void* data, uint32_t length, uint32_t* done) {
+    assert(h.reply);
+    if (length > 0x7FFFFFFF) {
+        setLastError(VOKUSB_ERR_INVALID_PARAMETER);
+        return false;
+    }
+    // A new request: whatever is left of the last reply will never be asked for.
+    std::lock_guard<std::mutex> lock(h.reply->mutex);
+    h.reply->bytes.clear();
     int moved = 0;
-    const int rc = usbCalls().bulkTransfer(h.usb, h.endpoint, data, static_cast<int>(length),
-                                           &moved, static_cast<unsigned>(linkTimeoutMs()));
+    const int rc = usbCalls().bulkTransfer(
+        h.usb, h.endpoint, static_cast<unsigned char*>(const_cast<void*>(data)),
+        static_cast<int>(length), &moved, static_cast<unsigned>(linkTimeoutMs()));
     *done = static_cast<uint32_t>(moved > 0 ? moved : 0);
     if (rc != 0) {
         failUsb(rc);
@@ -169,20 +224,29 @@ static bool bulk(const LinkHandle& h, unsigned char* data, uint32_t length, uint
     return true;
 }
 
-bool usbWrite(const LinkHandle& h, const void* data, uint32_t length, uint32_t* done) {
-    if (length > 0x7FFFFFFF) {
-        setLastError(VOKUSB_ERR_INVALID_PARAMETER);
-        return false;
-    }
-    return bulk(h, static_cast<unsigned char*>(const_cast<void*>(data)), length, done);
-}
-
 bool usbRead(const LinkHandle& h, void* data, uint32_t length, uint32_t* done) {
-    if (length > 0x7FFFFFFF) {
-        setLastError(VOKUSB_ERR_INVALID_PARAMETER);
-        return false;
+    assert(h.reply);
+    std::lock_guard<std::mutex> lock(h.reply->mutex);
+    std::vector<unsigned char>& reply = h.reply->bytes;
+    if (reply.empty()) {
+        reply.resize(kLargestReply);
+        int moved = 0;
+        const int rc = usbCalls().bulkTransfer(h.usb, h.endpoint, reply.data(), kLargestReply,
+                                               &moved, static_cast<unsigned>(linkTimeoutMs()));
+        // Part of a reply is no reply: nothing stays pending after a failed transfer.
+        reply.resize(rc == 0 && moved > 0 ? static_cast<size_t>(moved) : 0);
+        if (rc != 0) {
+            failUsb(rc);
+            return false;
+        }
     }
-    return bulk(h, static_cast<unsigned char*>(data), length, done);
+    const size_t count = std::min<size_t>(length, reply.size());
+    if (count > 0)
+        std::memcpy(data, reply.data(), count);
+    *done = static_cast<uint32_t>(count);
+    if (length >= reply.size())
+        reply.clear();
+    return true;
 }
 
 void usbClose(const LinkHandle& h) {
