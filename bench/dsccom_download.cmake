@@ -3,7 +3,7 @@
 # the protocol's fixed 100 ms wait per exchange. One run of about a minute; no framework.
 if(TARGET rt70sim AND TARGET VokUsb01)
     add_executable(bench_dsccom_download ${CMAKE_CURRENT_LIST_DIR}/dsccom_download.cpp)
-    target_link_libraries(bench_dsccom_download PRIVATE VokComRT70)
+    target_link_libraries(bench_dsccom_download PRIVATE ${VOKCOMRT70_INTERNALS})
     target_compile_definitions(bench_dsccom_download
                                PRIVATE RT70SIM_PATH="$<TARGET_FILE:rt70sim>")
     add_dependencies(bench_dsccom_download rt70sim VokUsb01)

@@ -1,4 +1,3 @@
 # VokReged: cost of one read and one write of the settings store, and of parsing it.
 add_executable(bench_reg ${CMAKE_CURRENT_LIST_DIR}/reg_bench.cpp)
-target_link_libraries(bench_reg PRIVATE VokReged benchmark::benchmark)
-target_include_directories(bench_reg PRIVATE ${PROJECT_SOURCE_DIR}/support/reg)
+target_link_libraries(bench_reg PRIVATE VokRegedObjects benchmark::benchmark)

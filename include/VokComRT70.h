@@ -132,6 +132,41 @@ VOK_API int VokDscCom_ResultMessage(int result);
 /* Shows the message of a result code, if it has one and the exchange has not shown one for
  * it already; returns its number or 0. */
 VOK_API int VokDscCom_ReportResult(int result);
+/* Nonzero when the library has shown the message of this result where it arose, so that
+ * nothing is to be said about it again. */
+VOK_API int VokDscCom_ResultShown(int result);
+/* How many messages the library has shown since the process started: a caller compares two
+ * readings to learn whether a session it ran reported a failure. */
+VOK_API uint32_t VokDscCom_MessagesShown(void);
+
+/* Downloads and thumbnails for the tools. Their results: DSC_OK; DSC_ERR_REPORTED when the
+ * failure's message has been shown; any other code has not been reported yet. */
+
+/* One camera image by its folder and image numbers. */
+typedef struct VokDscImage {
+    uint16_t folder;
+    uint16_t image;
+} VokDscImage;
+
+/* Progress of a download: file index (from 0) of total, block done of blocks. */
+typedef void (*VokDscProgress)(void* context, int32_t index, int32_t total, int32_t done,
+                               int32_t blocks);
+
+/* Sets the progress report of the downloads below (null removes it). */
+VOK_API void VokDscCom_SetProgress(VokDscProgress progress, void* context);
+/* Copies every image of the camera into folder (no folder browser; a folder without room
+ * gets message 55), numbering on from its DSC files; the owner's handler hears of each file
+ * and is polled for a cancel request as in mode 1. *written (may be null) receives the
+ * number of files written. */
+VOK_API int VokDscCom_DownloadAll(const char* folder, int32_t* written);
+/* Copies count images, in that order, into folder the same way; the run stops at the first
+ * image that fails, which is then images[*written]. */
+VOK_API int VokDscCom_DownloadImages(const VokDscImage* images, int32_t count, const char* folder,
+                                     int32_t* written);
+/* Fetches the camera's thumbnail of one image (a JPEG) into a new temporary file and puts its
+ * path into path (VOK_MAX_PATH bytes); the caller deletes the file. DSC_ERR_NOITEM: the
+ * camera has no thumbnail of it (nothing said). */
+VOK_API int VokDscCom_FetchThumbnail(uint16_t folder, uint16_t image, char* path);
 
 /* ---- Download from the camera to the PC ---- */
 

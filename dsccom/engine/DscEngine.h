@@ -94,76 +94,74 @@ enum DscMessage {
 VOK_BEGIN_DECLS
 
 /* The record and its services. */
-VOK_API DscConnection* DscCom_Record(void);
-VOK_API intptr_t DscCom_Notify(unsigned message, uintptr_t wParam, intptr_t lParam);
-VOK_API void DscCom_ShowMessage(int number);
+DscConnection* DscCom_Record(void);
+intptr_t DscCom_Notify(unsigned message, uintptr_t wParam, intptr_t lParam);
+void DscCom_ShowMessage(int number);
 /* How many messages the engine has shown so far: a caller compares two readings to learn
  * whether a failure has been reported already. */
-VOK_API unsigned DscCom_MessagesShown(void);
+unsigned DscCom_MessagesShown(void);
 /* Replaces the box function for tests and the fuzzer (null restores it). */
-VOK_API void DscCom_SetMessageHook(void (*hook)(int number));
-VOK_API void DscCom_SetUiHooks(const DscUiHooks* hooks);
+void DscCom_SetMessageHook(void (*hook)(int number));
+void DscCom_SetUiHooks(const DscUiHooks* hooks);
 /* Tests: use this link instead of loading VokUsb01 (null restores loading). */
-VOK_API void DscCom_SetLinkOverride(const DscLink* link);
+void DscCom_SetLinkOverride(const DscLink* link);
 /* Loads VokUsb01 and binds its operations into the record; 0 on success. */
-VOK_API int DscCom_BindLink(DscConnection* connection);
+int DscCom_BindLink(DscConnection* connection);
 
 /* Waits, scaled by VOK_TIME_SCALE. Wait dispatches events; Sleep does not. */
-VOK_API double DscCom_TimeScale(void);
-VOK_API void DscCom_Wait(int milliseconds);
-VOK_API void DscCom_Sleep(int milliseconds);
-VOK_API void DscCom_DispatchOne(void);
+double DscCom_TimeScale(void);
+void DscCom_Wait(int milliseconds);
+void DscCom_Sleep(int milliseconds);
+void DscCom_DispatchOne(void);
 
 /* Packets. */
-VOK_API uint32_t DscCom_PacketLength(int type);
-VOK_API uint8_t DscCom_Checksum(const uint8_t* packet, uint32_t total);
-VOK_API int DscCom_BuildPacket(int type, uint8_t sequence, uint8_t command, uint32_t payloadLength,
-                               const void* payload);
-VOK_API int DscCom_Exchange(int timeLimit);
-VOK_API int DscCom_CheckReply(int expectedReply);
+uint32_t DscCom_PacketLength(int type);
+uint8_t DscCom_Checksum(const uint8_t* packet, uint32_t total);
+int DscCom_BuildPacket(int type, uint8_t sequence, uint8_t command, uint32_t payloadLength,
+                       const void* payload);
+int DscCom_Exchange(int timeLimit);
+int DscCom_CheckReply(int expectedReply);
 /* True for results whose message the exchange or the block reader has shown already, so
  * that reporting the result through the result-code table would say it a second time. */
-VOK_API bool DscCom_ResultShownByExchange(int result);
+bool DscCom_ResultShownByExchange(int result);
 /* The exchange with its retries for an ordinary command: up to three attempts with the
  * same packet, both sequence bytes set to sequence. */
-VOK_API int DscCom_Command(uint8_t command, uint8_t sequence, const void* payload,
-                           uint32_t payloadLength, int expectedReply, int timeLimit);
+int DscCom_Command(uint8_t command, uint8_t sequence, const void* payload, uint32_t payloadLength,
+                   int expectedReply, int timeLimit);
 /* Reads one block (command 30 or 133) into out, which holds the block size. */
-VOK_API int DscCom_ReadBlock(int reader, uint8_t command, const void* reference,
-                             uint32_t referenceLength, uint16_t block, uint8_t selector,
-                             uint8_t* out, uint32_t outCapacity);
+int DscCom_ReadBlock(int reader, uint8_t command, const void* reference, uint32_t referenceLength,
+                     uint16_t block, uint8_t selector, uint8_t* out, uint32_t outCapacity);
 /* Sends one data block of the announced file (command 5). */
-VOK_API int DscCom_SendBlock(uint32_t blockIndex, const void* data, uint32_t length);
-VOK_API uint32_t DscCom_BlockSize(void);
+int DscCom_SendBlock(uint32_t blockIndex, const void* data, uint32_t length);
+uint32_t DscCom_BlockSize(void);
 
 /* Connection. */
-VOK_API int DscCom_OpenConnection(void);
-VOK_API void DscCom_ReleaseBuffers(void);
-VOK_API void DscCom_CloseConnection(void);
+int DscCom_OpenConnection(void);
+void DscCom_ReleaseBuffers(void);
+void DscCom_CloseConnection(void);
 /* Start check 2: 1 when another running qubex program holds the camera. */
-VOK_API int DscCom_OtherOwnerActive(void);
+int DscCom_OtherOwnerActive(void);
 /* The process runs and is a qubex program. */
-VOK_API int DscCom_IsQubexProcess(int32_t pid);
+int DscCom_IsQubexProcess(int32_t pid);
 /* The Now_Toking wait; 0 when the monitor let go in time. */
-VOK_API int DscCom_WaitForMonitor(void);
+int DscCom_WaitForMonitor(void);
 /* Start checks, connection, dialog, monitor wait and identify (and the count of modes 1
  * and 2). Returns DSC_OK with the connection open, 1 for a busy owner, DSC_ERR_INTERLOCK
  * when another owner holds the camera, DSC_ERR_REPORTED or an exchange result otherwise;
  * on failure nothing stays open. *imageTotal receives the count of modes 1 and 2. */
-VOK_API int DscCom_StartConnection(int withDialog, int32_t* imageTotal);
+int DscCom_StartConnection(int withDialog, int32_t* imageTotal);
 /* Closes the connecting dialog that a successful start left open. */
-VOK_API void DscCom_CloseConnectingDialog(void);
+void DscCom_CloseConnectingDialog(void);
 
 /* Listings and information. */
-VOK_API int DscCom_Identify(void);
-VOK_API int DscCom_CountPaged(uint8_t command, const void* payload, uint32_t payloadLength,
-                              int32_t* total);
-VOK_API int DscCom_ListPaged(uint8_t command, const void* payload, uint32_t payloadLength,
-                             int32_t count, uint16_t* out);
-VOK_API int DscCom_CountAll(int32_t* total);
-VOK_API int DscCom_ThumbnailInfo(uint16_t folder, uint16_t image, int32_t* kind, uint32_t* size);
-VOK_API int DscCom_ImageInfo(uint16_t folder, uint16_t image, uint8_t kindRequest, int32_t* kind,
-                             uint32_t* size);
+int DscCom_Identify(void);
+int DscCom_CountPaged(uint8_t command, const void* payload, uint32_t payloadLength, int32_t* total);
+int DscCom_ListPaged(uint8_t command, const void* payload, uint32_t payloadLength, int32_t count,
+                     uint16_t* out);
+int DscCom_CountAll(int32_t* total);
+int DscCom_ThumbnailInfo(uint16_t folder, uint16_t image, int32_t* kind, uint32_t* size);
+int DscCom_ImageInfo(uint16_t folder, uint16_t image, uint8_t kindRequest, int32_t* kind,
+                     uint32_t* size);
 
 VOK_END_DECLS
 

@@ -1,7 +1,10 @@
-// Operations for the command-line programs: a connection held across several calls and
-// the listings a tool prints. They reuse the start checks and the exchange unchanged, so a
-// tool talks to the camera exactly as the transfer operations do.
+// Operations for the command-line programs: a connection held across several calls, the
+// listings a tool prints and the downloads. They reuse the start checks, the exchange and the
+// transfer runs unchanged, so a tool talks to the camera exactly as the dialogs do.
+#include <vector>
+
 #include "DscEngine.h"
+#include "DscTransfer.h"
 
 namespace {
 
@@ -33,7 +36,51 @@ int listableCount(int result, int32_t* count) {
     return result;
 }
 
+// The tools learn from the result alone whether the failure has been told already.
+int settled(int result, unsigned shownBefore) {
+    if (result == DSC_OK)
+        return result;
+    if (DscCom_ResultShownByExchange(result) || DscCom_MessagesShown() != shownBefore)
+        return DSC_ERR_REPORTED;
+    return result;
+}
+
 } // namespace
+
+int VokDscCom_ResultShown(int result) {
+    return DscCom_ResultShownByExchange(result) ? 1 : 0;
+}
+
+uint32_t VokDscCom_MessagesShown(void) {
+    return DscCom_MessagesShown();
+}
+
+void VokDscCom_SetProgress(VokDscProgress progress, void* context) {
+    DscTransfer_SetProgress(progress, context);
+}
+
+int VokDscCom_DownloadAll(const char* folder, int32_t* written) {
+    if (written)
+        *written = 0;
+    if (!connected() || !folder)
+        return DSC_ERR_REPORTED;
+    const unsigned shownBefore = DscCom_MessagesShown();
+    return settled(DscTransfer_RunAllInto(1, folder, written), shownBefore);
+}
+
+int VokDscCom_DownloadImages(const VokDscImage* images, int32_t count, const char* folder,
+                             int32_t* written) {
+    if (written)
+        *written = 0;
+    if (!connected() || !folder || !images || count <= 0)
+        return DSC_ERR_REPORTED;
+    std::vector<DscPickedImage> picks(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i)
+        picks[i] = DscPickedImage{images[i].folder, images[i].image, 0, 0};
+    const unsigned shownBefore = DscCom_MessagesShown();
+    int result = DscTransfer_RunPickedInto(picks.data(), count, folder, nullptr, written);
+    return settled(result, shownBefore);
+}
 
 int VokDscCom_Connect(void) {
     if (connected())

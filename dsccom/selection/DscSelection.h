@@ -78,44 +78,43 @@ struct DscScroll {
     int32_t pending;  /* a deferred refetch has been requested and not yet run */
 };
 
-VOK_API DscControlsEnabled DscSel_Controls(int state);
+DscControlsEnabled DscSel_Controls(int state);
 
 /* Fills records for image numbers (labels "%u", everything else cleared). */
-VOK_API void DscSel_InitRecords(std::vector<DscImageRecord>* records, const uint16_t* numbers,
-                                int32_t count);
-VOK_API int32_t DscSel_SelectedCount(const std::vector<DscImageRecord>& records);
+void DscSel_InitRecords(std::vector<DscImageRecord>* records, const uint16_t* numbers,
+                        int32_t count);
+int32_t DscSel_SelectedCount(const std::vector<DscImageRecord>& records);
 /* Index of the record with that number, or -1. */
-VOK_API int32_t DscSel_IndexOf(const std::vector<DscImageRecord>& records, uint32_t number);
+int32_t DscSel_IndexOf(const std::vector<DscImageRecord>& records, uint32_t number);
 
 /* A click on record index (keys DSC_CLICK_*, doubleClick for the second click of a double
  * click). Updates the selection and the anchor (an image number; *hasAnchor says whether
  * one is set). Returns nonzero when the selection of some record changed. */
-VOK_API int DscSel_Click(std::vector<DscImageRecord>* records, int32_t index, int keys,
-                         int doubleClick, uint32_t* anchor, int* hasAnchor);
+int DscSel_Click(std::vector<DscImageRecord>* records, int32_t index, int keys, int doubleClick,
+                 uint32_t* anchor, int* hasAnchor);
 /* The state after a selection change: 4 when anything is selected, else 0. */
-VOK_API int DscSel_StateForSelection(const std::vector<DscImageRecord>& records);
+int DscSel_StateForSelection(const std::vector<DscImageRecord>& records);
 
 /* Scrolling. */
-VOK_API void DscSel_ScrollReset(DscScroll* scroll, int32_t imageCount);
-VOK_API int32_t DscSel_ScrollLast(const DscScroll* scroll);
+void DscSel_ScrollReset(DscScroll* scroll, int32_t imageCount);
+int32_t DscSel_ScrollLast(const DscScroll* scroll);
 /* Moves the box for one request and returns the new position; nothing is fetched yet. */
-VOK_API int32_t DscSel_ScrollRequest(DscScroll* scroll, int action, int32_t target);
+int32_t DscSel_ScrollRequest(DscScroll* scroll, int action, int32_t target);
 /* The scroll action ended: returns 1 when a deferred refetch is to be posted now (at most
  * one is outstanding). */
-VOK_API int DscSel_ScrollEnded(DscScroll* scroll);
+int DscSel_ScrollEnded(DscScroll* scroll);
 /* The deferred refetch runs: clears the outstanding request and gives the index of the new
  * top image. */
-VOK_API int32_t DscSel_ScrollTakeRefetch(DscScroll* scroll);
+int32_t DscSel_ScrollTakeRefetch(DscScroll* scroll);
 /* The top index for a scroll position. */
-VOK_API int32_t DscSel_TopIndexForPosition(int32_t position);
+int32_t DscSel_TopIndexForPosition(int32_t position);
 /* Arrows at the ends of the range are disabled. */
-VOK_API int DscSel_CanScrollUp(const DscScroll* scroll);
-VOK_API int DscSel_CanScrollDown(const DscScroll* scroll);
+int DscSel_CanScrollUp(const DscScroll* scroll);
+int DscSel_CanScrollDown(const DscScroll* scroll);
 
 /* The thumbnail cache trim: indices of the records whose thumbnails are to be freed (the
  * caller frees them and clears hasThumbnail). topIndex is the index of the top image. */
-VOK_API std::vector<int32_t> DscSel_TrimCache(const std::vector<DscImageRecord>& records,
-                                              int32_t topIndex);
+std::vector<int32_t> DscSel_TrimCache(const std::vector<DscImageRecord>& records, int32_t topIndex);
 
 /* ---- camera side (through the engine; the connection must be open) ---- */
 
@@ -123,22 +122,20 @@ VOK_API std::vector<int32_t> DscSel_TrimCache(const std::vector<DscImageRecord>&
  * more, the numbers (12), then the leading empty folders are dropped (7 on each, waiting
  * 300 ms after each count). *allEmpty is set when no folder holds images (nothing is then
  * dropped). Returns DSC_OK or a result; every failure has shown its message. */
-VOK_API int DscSel_ReadFolderList(std::vector<DscFolderRecord>* folders, int* allEmpty);
+int DscSel_ReadFolderList(std::vector<DscFolderRecord>* folders, int* allEmpty);
 
 /* Counts the images of a folder (7); a camera without such a folder (102) counts 0; a count
  * above DSC_MAX_FOLDER_IMAGES is a data error (DSC_ERR_FRAME, count 0). */
-VOK_API int DscSel_CountFolderImages(uint16_t folder, int32_t* count);
+int DscSel_CountFolderImages(uint16_t folder, int32_t* count);
 
 /* Reads the image numbers of a folder (14) into records (count entries). */
-VOK_API int DscSel_ReadImageNumbers(uint16_t folder, int32_t count,
-                                    std::vector<DscImageRecord>* records);
+int DscSel_ReadImageNumbers(uint16_t folder, int32_t count, std::vector<DscImageRecord>* records);
 
 /* Fetches one thumbnail (22, then blocks 30 with the thumbnail retry rule) into a new
  * temporary file (prefix "VOK"). DSC_OK: *path names the file (the caller deletes it) and
  * *kind holds the kind the camera gave. DSC_ERR_NOITEM: the camera has no thumbnail.
  * Other results end the fetch; no file is left behind. */
-VOK_API int DscSel_FetchThumbnail(uint16_t folder, uint16_t image, std::string* path,
-                                  uint8_t* kind);
+int DscSel_FetchThumbnail(uint16_t folder, uint16_t image, std::string* path, uint8_t* kind);
 
 /* ---- the dialog (dsccom/dialogs/DscSelectionDialog.cpp) ---- */
 
@@ -147,6 +144,6 @@ struct DscConnection;
  * open. 0: shown (it reads the folders, and closes the connection when it ends, even when
  * the folder list fails); nonzero: not opened (no graphical application), connection left
  * open. Also registered as the mode-0 hand-over of the transfer export. */
-VOK_API int DscSel_OpenDialog(DscConnection* connection);
+int DscSel_OpenDialog(DscConnection* connection);
 
 #endif

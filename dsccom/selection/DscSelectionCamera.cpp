@@ -1,8 +1,10 @@
 // The camera side of the selection dialog, over the engine: the folder list with its leading
 // empty folders dropped, image counts and numbers, and one thumbnail fetched into a
-// temporary file. Camera answers are bounded before anything is allocated from them.
+// temporary file (also the tools' thumbnail operation). Camera answers are bounded before
+// anything is allocated from them.
 #include <errno.h>
 #include <stdio.h>
+#include <string.h>
 #include <unistd.h>
 
 #include "DscEngine.h"
@@ -151,4 +153,28 @@ int DscSel_FetchThumbnail(uint16_t folder, uint16_t image, std::string* path, ui
     }
     *path = file;
     return DSC_OK;
+}
+
+int VokDscCom_FetchThumbnail(uint16_t folder, uint16_t image, char* path) {
+    if (!path || !DscCom_Record()->sendBuffer)
+        return DSC_ERR_REPORTED;
+    path[0] = 0;
+    std::string file;
+    uint8_t kind = 0;
+    const unsigned shownBefore = DscCom_MessagesShown();
+    int result = DscSel_FetchThumbnail(folder, image, &file, &kind);
+    if (result == DSC_OK && file.size() >= VOK_MAX_PATH) {
+        // A temporary folder too deep for the caller's buffer cannot hand the file over.
+        unlink(file.c_str());
+        DscCom_ShowMessage(VOK_MSG_FILE_OPEN_FAILED);
+        return DSC_ERR_REPORTED;
+    }
+    if (result == DSC_OK) {
+        memcpy(path, file.c_str(), file.size() + 1);
+        return DSC_OK;
+    }
+    // The fetch also gives "no thumbnail" when it could not keep one, after its message.
+    if (DscCom_ResultShownByExchange(result) || DscCom_MessagesShown() != shownBefore)
+        return DSC_ERR_REPORTED;
+    return result;
 }

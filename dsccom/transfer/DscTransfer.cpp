@@ -29,7 +29,7 @@ const int kMsgWriteFailed = 100; // "It failed in the writing of the file."
 
 DscSelectionDialogHook g_selection = nullptr;
 DscTransferHooks g_hooks = {};
-DscTransferProgress g_progress = nullptr;
+VokDscProgress g_progress = nullptr;
 void* g_progressContext = nullptr;
 int32_t g_written = 0;
 
@@ -418,7 +418,7 @@ void DscTransfer_SetHooks(const DscTransferHooks* hooks) {
     g_hooks = hooks ? *hooks : DscTransferHooks{};
 }
 
-void DscTransfer_SetProgress(DscTransferProgress progress, void* context) {
+void DscTransfer_SetProgress(VokDscProgress progress, void* context) {
     g_progress = progress;
     g_progressContext = context;
 }
@@ -478,8 +478,10 @@ int DscTransfer_RunPicked(const DscPickedImage* images, int count, void* parent)
 }
 
 int DscTransfer_RunPickedInto(const DscPickedImage* images, int count, const char* folder,
-                              void* parent) {
+                              void* parent, int32_t* written) {
     g_written = 0;
+    if (written)
+        *written = 0;
     if (!images || count <= 0)
         return DSC_ERR_NOTHING;
     DscConnection* c = DscCom_Record();
@@ -495,7 +497,10 @@ int DscTransfer_RunPickedInto(const DscPickedImage* images, int count, const cha
         DscCom_ShowMessage(problem);
         return DSC_ERR_REPORTED;
     }
-    return runPicked(images, count, parent);
+    int result = runPicked(images, count, parent);
+    if (written)
+        *written = g_written;
+    return result;
 }
 
 int32_t VokDscCom_RT70_DSC2PC(int32_t mode) {

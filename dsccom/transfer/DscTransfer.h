@@ -50,15 +50,12 @@ struct DscTransferHooks {
     int (*browseFolder)(DscConnection* connection, char* folder);
 };
 
-/* Progress reports for command-line programs (rt70cam): file index of total, block done of
- * blocks. Called in addition to the dialog hooks. */
-typedef void (*DscTransferProgress)(void* context, int index, int total, int done, int blocks);
-
 VOK_BEGIN_DECLS
 
-VOK_API void DscTransfer_SetSelectionHook(DscSelectionDialogHook hook);
-VOK_API void DscTransfer_SetHooks(const DscTransferHooks* hooks);
-VOK_API void DscTransfer_SetProgress(DscTransferProgress progress, void* context);
+void DscTransfer_SetSelectionHook(DscSelectionDialogHook hook);
+void DscTransfer_SetHooks(const DscTransferHooks* hooks);
+/* Progress reports for the tools, in addition to the dialog hooks. */
+void DscTransfer_SetProgress(VokDscProgress progress, void* context);
 
 /* The picked run (the Transfer button of the selection dialog, connection open): asks for
  * the destination (folder browser and transfer path dialog over parent), checks the room,
@@ -66,35 +63,36 @@ VOK_API void DscTransfer_SetProgress(DscTransferProgress progress, void* context
  * parent. Errors are reported (result-code table) before returning; the selection dialog
  * then shows message 6 and closes. Returns DSC_OK, DSC_TRANSFER_DECLINED, DSC_ERR_NOTHING
  * or another result code. */
-VOK_API int DscTransfer_RunPicked(const DscPickedImage* images, int count, void* parent);
+int DscTransfer_RunPicked(const DscPickedImage* images, int count, void* parent);
 
 /* The picked run into a given folder without any destination dialog (tools and tests); the
- * room check still applies (message 55 and DSC_ERR_REPORTED when there is no room). */
-VOK_API int DscTransfer_RunPickedInto(const DscPickedImage* images, int count, const char* folder,
-                                      void* parent);
+ * room check still applies (message 55 and DSC_ERR_REPORTED when there is no room). *written,
+ * when not null, receives the number of files written. */
+int DscTransfer_RunPickedInto(const DscPickedImage* images, int count, const char* folder,
+                              void* parent, int32_t* written);
 
 /* The whole-camera run of modes 1 and 2 with the connection open and total images counted
  * (command 130): destination from the settings, files, notifications. Closes nothing.
  * Returns DSC_OK or a result code (already reported). */
-VOK_API int DscTransfer_RunAll(int mode, int32_t total);
+int DscTransfer_RunAll(int mode, int32_t total);
 
 /* The whole-camera run into a given folder (tools): counts the images itself (command 130),
  * no folder browser (no room: message 55 and DSC_ERR_REPORTED). *written, when not null,
  * receives the number of files written. */
-VOK_API int DscTransfer_RunAllInto(int mode, const char* folder, int32_t* written);
+int DscTransfer_RunAllInto(int mode, const char* folder, int32_t* written);
 
 /* Decisions, exposed for tests. */
 /* Kind and block selector from the information reply's kind byte k; 0 when k is refused. */
-VOK_API int DscTransfer_KindSelector(int mode, int k, uint8_t* kind, uint8_t* selector);
+int DscTransfer_KindSelector(int mode, int k, uint8_t* kind, uint8_t* selector);
 /* "DSC%05d" and the ending of kind into out (at least 13 bytes). */
-VOK_API void DscTransfer_FileName(int number, int kind, char* out);
+void DscTransfer_FileName(int number, int kind, char* out);
 /* Room check: count more files fit after the last number (up to 99999). */
-VOK_API int DscTransfer_HasRoom(int count, int last);
+int DscTransfer_HasRoom(int count, int last);
 /* The folder exists and a file can be created in it; 0 when it does, else the message
  * number that says why not. */
-VOK_API int DscTransfer_CheckFolder(const char* folder);
+int DscTransfer_CheckFolder(const char* folder);
 /* Number of files the last run wrote. */
-VOK_API int32_t DscTransfer_WrittenCount(void);
+int32_t DscTransfer_WrittenCount(void);
 
 VOK_END_DECLS
 

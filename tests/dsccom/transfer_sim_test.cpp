@@ -423,16 +423,17 @@ TEST_F(Download, Mode0PickedTransfer) {
 
     // A folder without room is refused with message 55.
     Touch(dest + "/DSC99998.jpg");
-    EXPECT_EQ(DscTransfer_RunPickedInto(picks, 2, dest.c_str(), nullptr), DSC_ERR_REPORTED);
+    EXPECT_EQ(DscTransfer_RunPickedInto(picks, 2, dest.c_str(), nullptr, nullptr),
+              DSC_ERR_REPORTED);
     EXPECT_EQ(observer.messages, (std::vector<int>{55}));
-    EXPECT_EQ(DscTransfer_RunPickedInto(picks, 1, dest.c_str(), nullptr), DSC_OK);
+    EXPECT_EQ(DscTransfer_RunPickedInto(picks, 1, dest.c_str(), nullptr, nullptr), DSC_OK);
     EXPECT_EQ(ReadBytes(dest + "/DSC99999.jpg"), ReadBytes(card + "/100/0002.jpg"));
 
     // An image the camera does not have ends the run; the selection dialog reports it.
     observer.messages.clear();
     std::string other = MakeFolder(home.dir, "other");
     DscPickedImage missing[] = {{100, 1, 1, 0}, {100, 9, 1, 0}};
-    EXPECT_NE(DscTransfer_RunPickedInto(missing, 2, other.c_str(), nullptr), DSC_OK);
+    EXPECT_NE(DscTransfer_RunPickedInto(missing, 2, other.c_str(), nullptr, nullptr), DSC_OK);
     EXPECT_EQ(Names(other), (std::vector<std::string>{"DSC00001.jpg"}));
 }
 

@@ -15,10 +15,9 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "DscEngine.h"
-#include "DscSelection.h"
 #include "VokComRT70.h"
 #include "VokDscMsg.h"
+#include "cam_args.h"
 #include "cam_browse.h"
 
 const char kCamBrowseUsage[] =
@@ -30,28 +29,6 @@ namespace {
 int badArguments(const char* why) {
     fprintf(stderr, "rt70cam: %s\n%s", why, kCamBrowseUsage);
     return 2;
-}
-
-bool parseImage(const char* text, uint16_t* folder, uint16_t* image) {
-    unsigned long values[2] = {0, 0};
-    const char* p = text;
-    for (int i = 0; i < 2; ++i) {
-        if (*p < '0' || *p > '9')
-            return false;
-        char* end = nullptr;
-        errno = 0;
-        values[i] = strtoul(p, &end, 10);
-        if (errno || values[i] > 0xFFFF || end == p)
-            return false;
-        p = end;
-        if (i == 0 && *p++ != ':')
-            return false;
-    }
-    if (*p)
-        return false;
-    *folder = static_cast<uint16_t>(values[0]);
-    *image = static_cast<uint16_t>(values[1]);
-    return true;
 }
 
 std::vector<char> readAll(const std::string& path, bool* ok) {
@@ -98,8 +75,8 @@ bool writeWhole(const std::string& target, const std::vector<char>& bytes) {
 }
 
 int thumb(const char* imageText, const char* file, const char* title) {
-    uint16_t folder = 0, image = 0;
-    if (!parseImage(imageText, &folder, &image))
+    VokDscImage image;
+    if (!CamArgs_ParseImage(imageText, &image))
         return badArguments((std::string("not FOLDER:IMAGE: ") + imageText).c_str());
     VokDscCom_SetApplicationInfo(nullptr, title, 1, 5, "");
     int result = VokDscCom_Connect();
@@ -108,15 +85,12 @@ int thumb(const char* imageText, const char* file, const char* title) {
             VokDscCom_ReportResult(result);
         return 1;
     }
-    std::string path;
-    uint8_t kind = 0;
-    const unsigned shownBefore = DscCom_MessagesShown();
-    result = DscSel_FetchThumbnail(folder, image, &path, &kind);
+    char path[VOK_MAX_PATH] = {};
+    result = VokDscCom_FetchThumbnail(image.folder, image.image, path);
     VokDscCom_Disconnect();
     if (result == DSC_ERR_NOITEM) {
-        // The fetch also ends this way when it could not keep the thumbnail, after its message.
-        if (DscCom_MessagesShown() == shownBefore)
-            fprintf(stderr, "rt70cam: the camera has no thumbnail of %u:%u\n", folder, image);
+        fprintf(stderr, "rt70cam: the camera has no thumbnail of %u:%u\n", image.folder,
+                image.image);
         return 1;
     }
     if (result != DSC_OK) {
@@ -125,7 +99,7 @@ int thumb(const char* imageText, const char* file, const char* title) {
     }
     bool ok = false;
     std::vector<char> bytes = readAll(path, &ok);
-    unlink(path.c_str());
+    unlink(path);
     if (!ok || !writeWhole(file, bytes)) {
         fprintf(stderr, "rt70cam: cannot write %s: %s\n", file, strerror(errno));
         return 1;
@@ -178,19 +152,18 @@ int browse(int argc, char** argv, const char* title) {
     BrowseState state = {&app, line};
     VokDscCom_SetNotifyHandler(onNotify, &state);
     VokDscCom_SetApplicationInfo(&owner, title, 1, 5, "");
-    const unsigned shownBefore = DscCom_MessagesShown();
+    const uint32_t shownBefore = VokDscCom_MessagesShown();
     int32_t started = VokDscCom_RT70_DSC2PC(0);
-    bool open = DscCom_Record()->selectDialog != nullptr;
     int status = 0;
-    // A dialog already gone could not list the camera; it has said why.
-    if (!started || !open || state.ended)
+    // A dialog already gone (the connection ended) could not list the camera; it has said why.
+    if (!started || state.ended)
         status = 1;
     else {
         line->setText(QStringLiteral("Connected."));
         app.exec();
         // A session in which the camera side reported an error (a transfer that failed, a
         // camera that stopped answering) is not a success, though the user ended it.
-        if (DscCom_MessagesShown() != shownBefore)
+        if (VokDscCom_MessagesShown() != shownBefore)
             status = 1;
     }
     VokDscCom_SetNotifyHandler(nullptr, nullptr);

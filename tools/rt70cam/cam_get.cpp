@@ -3,15 +3,16 @@
 // transfer. Each written file's path goes to standard output; progress to a terminal's stderr.
 #include <signal.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
 #include <string>
 #include <vector>
 
-#include "DscTransfer.h"
 #include "VokComRT70.h"
+#include "VokDscMsg.h"
+#include "VokMsgNumbers.h"
+#include "cam_args.h"
 #include "cam_get.h"
 
 const char kCamGetUsage[] =
@@ -20,16 +21,31 @@ const char kCamGetUsage[] =
 
 namespace {
 
-volatile sig_atomic_t g_interrupted = 0;
-int g_cancelRequest = 0;
+// Interrupts counted by the handler; the run takes them in at its cancel polls.
+volatile sig_atomic_t g_interrupts = 0;
+sig_atomic_t g_interruptsTaken = 0;
+bool g_cancelled = false; // a poll answered with an interrupt: the run may stop early
+bool g_lastImage = false; // the run copies its last image, which cannot be cancelled
+bool g_toldFinishing = false;
 bool g_bar = false;
 
 void onInterrupt(int) {
-    g_interrupted = 1;
+    g_interrupts = g_interrupts + 1;
 }
 
-// The owner side of the library's notifications: print each file, hold the cancel request.
-intptr_t onNotify(void*, unsigned message, uintptr_t code, intptr_t value) {
+// Said once an interrupt meets the last image, from the run's own thread.
+void tellFinishing() {
+    if (g_interrupts == 0 || g_toldFinishing)
+        return;
+    g_toldFinishing = true;
+    if (g_bar)
+        fputs("\r\033[K", stderr);
+    fputs("rt70cam: finishing the last image\n", stderr);
+    fflush(stderr);
+}
+
+// The owner side of the library's notifications: print each file, answer the cancel poll.
+intptr_t onNotify(void*, unsigned message, uintptr_t code, intptr_t) {
     if (message == WM_DSC_STATUS &&
         (code == DSC_STATUS_FILE_WRITTEN || code == DSC_STATUS_SINGLE_IMAGE ||
          code == DSC_STATUS_MAIL_FILE)) {
@@ -39,17 +55,23 @@ intptr_t onNotify(void*, unsigned message, uintptr_t code, intptr_t value) {
             fputs("\r\033[K", stderr);
         printf("%s\n", path);
         fflush(stdout);
-    } else if (message == WM_DSC_CANCEL && code == DSC_CANCEL_SET) {
-        g_cancelRequest = value != 0;
-        if (!value)
-            g_interrupted = 0;
     } else if (message == WM_DSC_CANCEL && code == DSC_CANCEL_POLL) {
-        return g_cancelRequest || g_interrupted;
+        // An interrupt counts once, whenever it came (also while connecting).
+        sig_atomic_t seen = g_interrupts;
+        if (seen == g_interruptsTaken)
+            return 0;
+        g_interruptsTaken = seen;
+        g_cancelled = true;
+        return 1;
     }
     return 0;
 }
 
-void onProgress(void*, int index, int total, int done, int blocks) {
+void onProgress(void*, int32_t index, int32_t total, int32_t done, int32_t blocks) {
+    if (index == total - 1) {
+        g_lastImage = true;
+        tellFinishing();
+    }
     if (!g_bar)
         return;
     const int width = 30;
@@ -63,30 +85,19 @@ void onProgress(void*, int index, int total, int done, int blocks) {
     fflush(stderr);
 }
 
-// "FOLDER:IMAGE", both decimal numbers of 16 bits.
-bool parsePick(const char* text, DscPickedImage* out) {
-    unsigned long values[2];
-    const char* p = text;
-    for (int i = 0; i < 2; ++i) {
-        if (*p < '0' || *p > '9')
-            return false;
-        char* end = nullptr;
-        values[i] = strtoul(p, &end, 10);
-        if (values[i] > 0xFFFF || end - p > 5)
-            return false;
-        p = end;
-        if (i == 0 && *p++ != ':')
-            return false;
-    }
-    if (*p)
-        return false;
-    *out = DscPickedImage{static_cast<uint32_t>(values[0]), static_cast<uint16_t>(values[1]), 0, 0};
-    return true;
-}
-
 int badArguments(const char* why) {
     fprintf(stderr, "rt70cam: %s\nusage:\n%s", why, kCamGetUsage);
     return 2;
+}
+
+// A picked image the run could not copy and nobody has spoken of: the selection dialog's
+// message, and which image it was.
+void reportPickFailure(int result, const VokDscImage& image, const char* title) {
+    VokDsc_Msg_Error(nullptr, VOK_MSG_TRANSFER_ERROR, title);
+    if (result == DSC_ERR_NOITEM)
+        fprintf(stderr, "rt70cam: the camera has no image %u:%u\n", image.folder, image.image);
+    else
+        fprintf(stderr, "rt70cam: image %u:%u was not copied\n", image.folder, image.image);
 }
 
 } // namespace
@@ -97,10 +108,10 @@ int CamGet_Main(int argc, char** argv, const char* title) {
         return badArguments("get-all takes one folder");
     if (!all && argc < 4)
         return badArguments("get takes FOLDER:IMAGE arguments and a folder");
-    std::vector<DscPickedImage> picks;
+    std::vector<VokDscImage> picks;
     for (int i = 2; !all && i < argc - 1; ++i) {
-        DscPickedImage pick;
-        if (!parsePick(argv[i], &pick))
+        VokDscImage pick;
+        if (!CamArgs_ParseImage(argv[i], &pick))
             return badArguments((std::string("not FOLDER:IMAGE: ") + argv[i]).c_str());
         picks.push_back(pick);
     }
@@ -109,27 +120,45 @@ int CamGet_Main(int argc, char** argv, const char* title) {
     g_bar = isatty(STDERR_FILENO) != 0;
     struct sigaction action = {};
     action.sa_handler = onInterrupt;
-    action.sa_flags = SA_RESETHAND; // a second interrupt ends the program at once
+    // A second interrupt ends the program at once; the first one leaves I/O running.
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     VokDscCom_SetApplicationInfo(nullptr, title, 1, 5, "");
     VokDscCom_SetNotifyHandler(onNotify, nullptr);
-    DscTransfer_SetProgress(onProgress, nullptr);
+    VokDscCom_SetProgress(onProgress, nullptr);
     int result = VokDscCom_Connect();
     if (result != DSC_OK) {
         if (result != 1)
             VokDscCom_ReportResult(result);
         return 1;
     }
+    int32_t written = 0;
     if (all)
-        result = DscTransfer_RunAllInto(1, folder, nullptr);
+        result = VokDscCom_DownloadAll(folder, &written);
     else
-        result = DscTransfer_RunPickedInto(picks.data(), static_cast<int>(picks.size()), folder,
-                                           nullptr);
+        result = VokDscCom_DownloadImages(picks.data(), static_cast<int32_t>(picks.size()), folder,
+                                          &written);
     if (g_bar)
         fputs("\r\033[K", stderr);
     fflush(stdout);
     VokDscCom_Disconnect();
-    DscTransfer_SetProgress(nullptr, nullptr);
-    // The transfer has shown its messages already.
-    return result == DSC_OK ? 0 : 1;
+    VokDscCom_SetProgress(nullptr, nullptr);
+    if (result == DSC_ERR_REPORTED)
+        return 1;
+    if (result != DSC_OK) {
+        if (!all && written >= 0 && static_cast<size_t>(written) < picks.size())
+            reportPickFailure(result, picks[static_cast<size_t>(written)], title);
+        else if (!VokDscCom_ReportResult(result))
+            VokDsc_Msg_Error(nullptr, VOK_MSG_TRANSFER_ERROR, title);
+        return 1;
+    }
+    if (g_cancelled && !g_lastImage) {
+        fprintf(stderr, "rt70cam: interrupted; %d %s written\n", written,
+                written == 1 ? "file" : "files");
+        return 130;
+    }
+    // An interrupt after the last image's last progress report is told here.
+    if (g_lastImage)
+        tellFinishing();
+    return 0;
 }

@@ -8,6 +8,7 @@
 
 #include "VokComRT70.h"
 #include "VokDscMsg.h"
+#include "VokMsgNumbers.h"
 #include "cam_browse.h"
 #include "cam_get.h"
 
@@ -26,10 +27,12 @@ int usage() {
 }
 
 // Shows the message of a failed result (unless one was shown already) and gives the status.
+// A result the catalogue has no message for still gets one: no failure ends silently.
 int failed(int result) {
     if (result == 1) // an owner that is busy; a command-line program never is
         return 1;
-    VokDscCom_ReportResult(result);
+    if (!VokDscCom_ReportResult(result) && !VokDscCom_ResultShown(result))
+        VokDsc_Msg_Error(nullptr, VOK_MSG_UNEXPECTED_ERROR, kTitle);
     return 1;
 }
 
@@ -61,6 +64,13 @@ int listImages() {
                 result = DSC_OK;
             if (result == DSC_OK)
                 printf("%u %u %d %u\n", folder, imageNumbers[i], kind, size);
+            // Deleted on the camera since it was listed: the others still are there.
+            if (result == DSC_ERR_NOITEM) {
+                fflush(stdout);
+                fprintf(stderr, "rt70cam: image %u:%u is no longer on the camera\n", folder,
+                        imageNumbers[i]);
+                result = DSC_OK;
+            }
         }
     }
     return result;
