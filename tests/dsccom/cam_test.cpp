@@ -57,6 +57,21 @@ TEST(Rt70cam, DamagedInformationReplyIsADataError) {
     EXPECT_EQ(ls.log.rfind("error 8 rt70cam\t", 0), 0u) << ls.log;
 }
 
+TEST(Rt70cam, ImageThatVanishesWhileListingIsNamed) {
+    CamHome home;
+    std::string card = MakeDemoCard(home.dir);
+    // The second image's information request finds it gone.
+    SimCamera camera(home.dir, card, {"--fault", "26:2:status6"});
+    ProgramRun ls = home.rt70cam("ls");
+    EXPECT_EQ(ls.status, 0) << ls.err;
+    std::string want = demoListing(card);
+    size_t second = want.find('\n') + 1;
+    want.erase(second, want.find('\n', second) + 1 - second);
+    EXPECT_EQ(ls.out, want);
+    EXPECT_NE(ls.err.find("100:2"), std::string::npos) << ls.err;
+    EXPECT_EQ(ls.log, "");
+}
+
 TEST(Rt70cam, ListsEveryPage) {
     CamHome home;
     SimCamera camera(home.dir, MakeCard(home.dir, 2, 51));

@@ -71,7 +71,8 @@ TEST(CamThumb, BadArguments) {
     ThumbHome home;
     for (const char* args :
          {"thumb", "thumb 100:1", "thumb 100 x", "thumb 100:x x", "thumb 70000:1 x", "thumb :1 x",
-          "thumb 1:2:3 x", "thumb -1:2 x", "thumb 100:1 x y", "browse now"}) {
+          "thumb 1:2:3 x", "thumb -1:2 x", "thumb 100:1 x y", "thumb 100:+1 x", "thumb '100: 1' x",
+          "thumb 100:0065536 x", "browse now"}) {
         ProgramRun r = home.rt70cam(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.err.find("thumb FOLDER:IMAGE FILE"), std::string::npos) << args;
