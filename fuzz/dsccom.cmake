@@ -3,4 +3,5 @@
 # fuzzer so that their coverage guides it.
 vok_fuzzer(dsccom_reply_fuzzer ${CMAKE_CURRENT_LIST_DIR}/dsccom_reply_fuzzer.cpp
            ${DSCCOM_ENGINE_SOURCES} LIBS VokDscMsg VokReged Qt6::Core ${CMAKE_DL_LIBS})
-target_include_directories(dsccom_reply_fuzzer PRIVATE ${PROJECT_SOURCE_DIR}/dsccom/engine)
+target_include_directories(dsccom_reply_fuzzer PRIVATE ${PROJECT_SOURCE_DIR}/dsccom/engine
+                                                   ${PROJECT_SOURCE_DIR}/dsccom/transfer)

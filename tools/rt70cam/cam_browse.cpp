@@ -17,7 +17,8 @@
 
 #include "VokComRT70.h"
 #include "VokDscMsg.h"
-#include "cam_args.h"
+#include "VokMsgNumbers.h"
+#include "cam_common.h"
 #include "cam_browse.h"
 
 const char kCamBrowseUsage[] =
@@ -80,11 +81,8 @@ int thumb(const char* imageText, const char* file, const char* title) {
         return badArguments((std::string("not FOLDER:IMAGE: ") + imageText).c_str());
     VokDscCom_SetApplicationInfo(nullptr, title, 1, 5, "");
     int result = VokDscCom_Connect();
-    if (result != DSC_OK) {
-        if (result != 1)
-            VokDscCom_ReportResult(result);
-        return 1;
-    }
+    if (result != DSC_OK)
+        return Cam_Failed(result, title);
     char path[VOK_MAX_PATH] = {};
     result = VokDscCom_FetchThumbnail(image.folder, image.image, path);
     VokDscCom_Disconnect();
@@ -93,10 +91,8 @@ int thumb(const char* imageText, const char* file, const char* title) {
                 image.image);
         return 1;
     }
-    if (result != DSC_OK) {
-        VokDscCom_ReportResult(result);
-        return 1;
-    }
+    if (result != DSC_OK)
+        return Cam_Failed(result, title);
     bool ok = false;
     std::vector<char> bytes = readAll(path, &ok);
     unlink(path);
@@ -166,6 +162,9 @@ int browse(int argc, char** argv, const char* title) {
         if (VokDscCom_MessagesShown() != shownBefore)
             status = 1;
     }
+    // A start refused without a word (the button monitor kept the camera) still is told.
+    if (status != 0 && VokDscCom_MessagesShown() == shownBefore)
+        VokDsc_Msg_Error(nullptr, VOK_MSG_UNEXPECTED_ERROR, title);
     VokDscCom_SetNotifyHandler(nullptr, nullptr);
     return status;
 }

@@ -12,7 +12,7 @@
 #include "VokComRT70.h"
 #include "VokDscMsg.h"
 #include "VokMsgNumbers.h"
-#include "cam_args.h"
+#include "cam_common.h"
 #include "cam_get.h"
 
 const char kCamGetUsage[] =
@@ -127,11 +127,8 @@ int CamGet_Main(int argc, char** argv, const char* title) {
     VokDscCom_SetNotifyHandler(onNotify, nullptr);
     VokDscCom_SetProgress(onProgress, nullptr);
     int result = VokDscCom_Connect();
-    if (result != DSC_OK) {
-        if (result != 1)
-            VokDscCom_ReportResult(result);
-        return 1;
-    }
+    if (result != DSC_OK)
+        return Cam_Failed(result, title);
     int32_t written = 0;
     if (all)
         result = VokDscCom_DownloadAll(folder, &written);
@@ -148,8 +145,8 @@ int CamGet_Main(int argc, char** argv, const char* title) {
     if (result != DSC_OK) {
         if (!all && written >= 0 && static_cast<size_t>(written) < picks.size())
             reportPickFailure(result, picks[static_cast<size_t>(written)], title);
-        else if (!VokDscCom_ReportResult(result))
-            VokDsc_Msg_Error(nullptr, VOK_MSG_TRANSFER_ERROR, title);
+        else
+            Cam_Failed(result, title);
         return 1;
     }
     if (g_cancelled && !g_lastImage) {

@@ -8,8 +8,8 @@
 
 #include "VokComRT70.h"
 #include "VokDscMsg.h"
-#include "VokMsgNumbers.h"
 #include "cam_browse.h"
+#include "cam_common.h"
 #include "cam_get.h"
 
 namespace {
@@ -26,14 +26,8 @@ int usage() {
     return 2;
 }
 
-// Shows the message of a failed result (unless one was shown already) and gives the status.
-// A result the catalogue has no message for still gets one: no failure ends silently.
 int failed(int result) {
-    if (result == 1) // an owner that is busy; a command-line program never is
-        return 1;
-    if (!VokDscCom_ReportResult(result) && !VokDscCom_ResultShown(result))
-        VokDsc_Msg_Error(nullptr, VOK_MSG_UNEXPECTED_ERROR, kTitle);
-    return 1;
+    return Cam_Failed(result, kTitle);
 }
 
 int listImages() {

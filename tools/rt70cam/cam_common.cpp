@@ -1,6 +1,9 @@
-// rt70cam's arguments: FOLDER:IMAGE read digit by digit, so that no sign, space, base prefix
-// or overflow of a library number parser slips through.
-#include "cam_args.h"
+// What every rt70cam command shares. FOLDER:IMAGE is read digit by digit, so that no sign,
+// space, base prefix or overflow of a library number parser slips through.
+#include "cam_common.h"
+
+#include "VokDscMsg.h"
+#include "VokMsgNumbers.h"
 
 namespace {
 
@@ -31,4 +34,10 @@ bool CamArgs_ParseImage(const char* text, VokDscImage* out) {
         return false;
     *out = image;
     return true;
+}
+
+int Cam_Failed(int result, const char* title) {
+    if (result != 1 && !VokDscCom_ReportResult(result) && !VokDscCom_ResultShown(result))
+        VokDsc_Msg_Error(nullptr, VOK_MSG_UNEXPECTED_ERROR, title);
+    return 1;
 }
