@@ -36,8 +36,8 @@ foreach(line ${lines})
     set(type ${CMAKE_MATCH_2})
     set(name ${CMAKE_MATCH_3})
     set(version "${CMAKE_MATCH_4}")
-    # The symbol map's version node itself.
-    if(type STREQUAL "A" AND version STREQUAL "")
+    # The symbol map's version node itself (binutils shows it bare, llvm-nm as NODE@@NODE).
+    if(type STREQUAL "A" AND (version STREQUAL "" OR version STREQUAL "@@${name}"))
         continue()
     endif()
     list(APPEND exported ${name})
