@@ -215,8 +215,9 @@ TEST(CamGet, InterruptDuringTheOnlyImageIsAnswered) {
     std::string card = MakeDemoCard(home.dir);
     SimCamera camera(home.dir, card);
     ProgramRun r = interruptedRun(home, "get 100:3 " + home.dest);
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, 130) << r.err;
     EXPECT_NE(r.err.find("finishing the last image"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("interrupted; 1 file written"), std::string::npos) << r.err;
     EXPECT_EQ(ReadBytes(home.dest + "/DSC00001.jpg"), ReadBytes(card + "/100/0003.jpg"));
 }
 

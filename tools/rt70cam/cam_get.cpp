@@ -24,7 +24,6 @@ namespace {
 // Interrupts counted by the handler; the run takes them in at its cancel polls.
 volatile sig_atomic_t g_interrupts = 0;
 sig_atomic_t g_interruptsTaken = 0;
-bool g_cancelled = false; // a poll answered with an interrupt: the run may stop early
 bool g_lastImage = false; // the run copies its last image, which cannot be cancelled
 bool g_toldFinishing = false;
 bool g_bar = false;
@@ -61,7 +60,6 @@ intptr_t onNotify(void*, unsigned message, uintptr_t code, intptr_t) {
         if (seen == g_interruptsTaken)
             return 0;
         g_interruptsTaken = seen;
-        g_cancelled = true;
         return 1;
     }
     return 0;
@@ -149,13 +147,14 @@ int CamGet_Main(int argc, char** argv, const char* title) {
             Cam_Failed(result, title);
         return 1;
     }
-    if (g_cancelled && !g_lastImage) {
+    // An interrupt after the last image's last progress report is told here.
+    if (g_lastImage)
+        tellFinishing();
+    // A script must see that the user stopped it, even when the last image was still finished.
+    if (g_interrupts != 0) {
         fprintf(stderr, "rt70cam: interrupted; %d %s written\n", written,
                 written == 1 ? "file" : "files");
         return 130;
     }
-    // An interrupt after the last image's last progress report is told here.
-    if (g_lastImage)
-        tellFinishing();
     return 0;
 }
