@@ -1,6 +1,7 @@
 /* Memory blocks handed to callers and the byte sources the walks read from. A block is
  * one allocation: the VokImgBlock record followed by its bytes, so one free releases it. */
 #include "img_internal.h"
+#include "vok_files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -36,17 +37,8 @@ size_t source_read(const ByteSource& src, uint64_t offset, void* buffer, size_t 
         std::memcpy(buffer, src.mem + offset, count);
         return count;
     }
-    size_t done = 0;
-    while (done < n) {
-        ssize_t got =
-            pread(src.fd, static_cast<char*>(buffer) + done, n - done, off_t(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += size_t(got);
-    }
-    return done;
+    ssize_t got = vokc::PreadFull(src.fd, buffer, n, off_t(offset));
+    return got < 0 ? 0 : size_t(got);
 }
 
 void copy_text(char* field, size_t fieldSize, const char* text) {

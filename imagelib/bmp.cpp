@@ -13,21 +13,6 @@ namespace {
 constexpr uint32_t kFileHeader = 14;
 constexpr uint32_t kCoreHeader = 12;
 
-uint32_t le16(const unsigned char* p) {
-    return read_uint(p, 2, false);
-}
-uint32_t le32(const unsigned char* p) {
-    return read_uint(p, 4, false);
-}
-void put16(unsigned char* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-void put32(unsigned char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
-}
-
 bool supported_bits(uint32_t bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32;
 }
@@ -37,27 +22,27 @@ bool supported_bits(uint32_t bits) {
 void put_info_header(unsigned char* p, uint32_t width, uint32_t height, uint32_t bits,
                      uint32_t colors) {
     std::memset(p, 0, kDibHeader);
-    put32(p, kDibHeader);
-    put32(p + 4, width);
-    put32(p + 8, height);
-    put16(p + 12, 1);
-    put16(p + 14, bits);
-    put32(p + 20, dib_stride(width, bits) * height);
-    put32(p + 32, colors);
+    vokc::PutLe32(p, kDibHeader);
+    vokc::PutLe32(p + 4, width);
+    vokc::PutLe32(p + 8, height);
+    vokc::PutLe16(p + 12, 1);
+    vokc::PutLe16(p + 14, bits);
+    vokc::PutLe32(p + 20, dib_stride(width, bits) * height);
+    vokc::PutLe32(p + 32, colors);
 }
 
 bool dib_view(const VokImgBlock* dib, DibView* view) {
     if (!dib || !dib->data || dib->size < kDibHeader)
         return false;
     const unsigned char* h = dib->data;
-    uint32_t headerSize = le32(h);
+    uint32_t headerSize = vokc::GetLe32(h);
     if (headerSize < kDibHeader || headerSize > dib->size)
         return false;
-    int32_t width = int32_t(le32(h + 4));
-    int32_t height = int32_t(le32(h + 8));
-    uint32_t bits = le16(h + 14);
-    uint32_t compression = le32(h + 16);
-    uint32_t colors = le32(h + 32);
+    int32_t width = int32_t(vokc::GetLe32(h + 4));
+    int32_t height = int32_t(vokc::GetLe32(h + 8));
+    uint32_t bits = vokc::GetLe16(h + 14);
+    uint32_t compression = vokc::GetLe32(h + 16);
+    uint32_t colors = vokc::GetLe32(h + 32);
     if (width <= 0 || height == 0 || height == INT32_MIN || !supported_bits(bits) ||
         compression != 0)
         return false;
@@ -161,9 +146,9 @@ VokImgBlock* adopt_block(unsigned char* base, size_t size) {
 VokImgBlock* bmp_from_bytes(const unsigned char* file, size_t size) {
     if (size < kFileHeader + kCoreHeader || file[0] != 'B' || file[1] != 'M')
         return nullptr;
-    uint32_t offBits = le32(file + 10);
+    uint32_t offBits = vokc::GetLe32(file + 10);
     const unsigned char* h = file + kFileHeader;
-    uint32_t headerSize = le32(h);
+    uint32_t headerSize = vokc::GetLe32(h);
     if (!fits(kFileHeader, headerSize, size))
         return nullptr;
     uint32_t width = 0;
@@ -172,16 +157,16 @@ VokImgBlock* bmp_from_bytes(const unsigned char* file, size_t size) {
     uint32_t colors = 0;
     uint32_t entryBytes = 4;
     if (headerSize == kCoreHeader) {
-        width = le16(h + 4);
-        height = int32_t(le16(h + 6));
-        bits = le16(h + 10);
+        width = vokc::GetLe16(h + 4);
+        height = int32_t(vokc::GetLe16(h + 6));
+        bits = vokc::GetLe16(h + 10);
         entryBytes = 3;
     } else if (headerSize >= kDibHeader) {
-        width = le32(h + 4);
-        height = int32_t(le32(h + 8));
-        bits = le16(h + 14);
-        colors = le32(h + 32);
-        if (le32(h + 16) != 0) // compressed and bit-field forms are not read
+        width = vokc::GetLe32(h + 4);
+        height = int32_t(vokc::GetLe32(h + 8));
+        bits = vokc::GetLe16(h + 14);
+        colors = vokc::GetLe32(h + 32);
+        if (vokc::GetLe32(h + 16) != 0) // compressed and bit-field forms are not read
             return nullptr;
     } else {
         return nullptr;
@@ -221,14 +206,14 @@ bool bmp_file_bytes(const VokImgBlock* dib, Bytes* out) {
     DibView v;
     if (!dib_view(dib, &v))
         return false;
-    uint32_t headerSize = le32(dib->data);
+    uint32_t headerSize = vokc::GetLe32(dib->data);
     out->resize(kFileHeader + size_t(dib->size));
     unsigned char* f = out->data();
     f[0] = 'B';
     f[1] = 'M';
-    put32(f + 2, uint32_t(out->size()));
-    put32(f + 6, 0);
-    put32(f + 10, kFileHeader + headerSize + 4 * v.colors);
+    vokc::PutLe32(f + 2, uint32_t(out->size()));
+    vokc::PutLe32(f + 6, 0);
+    vokc::PutLe32(f + 10, kFileHeader + headerSize + 4 * v.colors);
     std::memcpy(f + kFileHeader, dib->data, dib->size);
     return true;
 }

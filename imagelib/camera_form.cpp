@@ -25,7 +25,7 @@ size_t end_of_image(const unsigned char* d, size_t n, size_t pos) {
         // At a marker segment (the scan header first, then any between scans).
         if (pos + 4 > n)
             return 0;
-        size_t length = be16(d + pos + 2);
+        size_t length = vokc::GetBe16(d + pos + 2);
         if (length < 2)
             return 0;
         pos += 2 + length;
@@ -193,7 +193,7 @@ bool strip_jpeg(const unsigned char* d, size_t n, Bytes* out) {
         }
         if (pos + 4 > n)
             return false;
-        size_t length = be16(d + pos + 2);
+        size_t length = vokc::GetBe16(d + pos + 2);
         if (length < 2 || pos + 2 + length > n)
             return false;
         if (m == 0xDA)

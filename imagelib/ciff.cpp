@@ -18,26 +18,26 @@ int heap_size(const unsigned char* data, uint64_t ciff, uint64_t end, uint32_t* 
     bool be = data[ciff] == 'M';
     if (!fits(ciff, 6, end))
         return 0;
-    uint64_t heapStart = ciff + read_uint(data + ciff + 2, 4, be);
+    uint64_t heapStart = ciff + vokc::Get32(data + ciff + 2, be);
     if (heapStart + 4 > end)
         return 0;
     uint64_t heapLength = end - heapStart;
     const unsigned char* heap = data + heapStart;
-    uint32_t directory = read_uint(heap + heapLength - 4, 4, be);
+    uint32_t directory = vokc::Get32(heap + heapLength - 4, be);
     if (!fits(directory, 2, heapLength))
         return 0;
-    uint32_t records = read_uint(heap + directory, 2, be);
+    uint32_t records = vokc::Get16(heap + directory, be);
     for (uint32_t i = 0; i < records; ++i) {
         uint64_t record = uint64_t(directory) + 2 + uint64_t(i) * kRecordSize;
         if (!fits(record, kRecordSize, heapLength))
             return 0;
-        if (read_uint(heap + record, 2, be) != kTypeImageSpec)
+        if (vokc::Get16(heap + record, be) != kTypeImageSpec)
             continue;
-        uint32_t imageRecord = read_uint(heap + record + 6, 4, be);
+        uint32_t imageRecord = vokc::Get32(heap + record + 6, be);
         if (!fits(imageRecord, 8, heapLength))
             return 0;
-        *width = read_uint(heap + imageRecord, 4, be);
-        *height = read_uint(heap + imageRecord + 4, 4, be);
+        *width = vokc::Get32(heap + imageRecord, be);
+        *height = vokc::Get32(heap + imageRecord + 4, be);
         return 1;
     }
     return 0;
@@ -52,7 +52,7 @@ int ciff_size(const unsigned char* data, uint32_t size, uint32_t* width, uint32_
     while (pos + 4 <= size) {
         if (data[pos] == 0xFF && data[pos + 1] == 0xDA)
             break;
-        uint32_t length = be16(data + pos + 2);
+        uint32_t length = vokc::GetBe16(data + pos + 2);
         if (length < 2)
             break;
         uint64_t end = std::min<uint64_t>(pos + 2 + length, size);

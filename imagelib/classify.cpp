@@ -100,17 +100,17 @@ VOK_EXTERN_C int Get_Image_Bitmap_Info(const char* path, ImageInfo* info) {
     close(fd);
     if (got < 22 || b[0] != 'B' || b[1] != 'M')
         return 0;
-    uint32_t headerSize = read_uint(b + 14, 4, false);
+    uint32_t headerSize = vokc::Get32(b + 14, false);
     if (headerSize == 12) {
-        info->width = read_uint(b + 18, 2, false);
-        info->height = read_uint(b + 20, 2, false);
+        info->width = vokc::Get16(b + 18, false);
+        info->height = vokc::Get16(b + 20, false);
         return 1;
     }
     if (got < 26 || headerSize < 16)
         return 0;
     // Heights are negative for top-down rows.
-    int32_t width = int32_t(read_uint(b + 18, 4, false));
-    int32_t height = int32_t(read_uint(b + 22, 4, false));
+    int32_t width = int32_t(vokc::Get32(b + 18, false));
+    int32_t height = int32_t(vokc::Get32(b + 22, false));
     info->width = uint32_t(std::abs(int64_t(width)));
     info->height = uint32_t(std::abs(int64_t(height)));
     return 1;

@@ -3,6 +3,7 @@
  * boundary in jpeg_boundary.c. */
 #include "img_internal.h"
 #include "img_write.h"
+#include "vok_files.h"
 #include "jpeg_boundary.h"
 
 #include <cerrno>
@@ -75,29 +76,7 @@ VokImgBlock* decode_jpeg(const unsigned char* data, size_t size, int colors) {
 }
 
 bool read_whole_file(const char* path, Bytes* out, uint64_t limit) {
-    if (!path || !*path)
-        return false;
-    // Non-blocking, so that a named pipe is refused below instead of waiting for a writer.
-    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= limit;
-    if (ok) {
-        out->resize(size_t(st.st_size));
-        size_t done = 0;
-        while (done < out->size()) {
-            ssize_t got = read(fd, out->data() + done, out->size() - done);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                break;
-            done += size_t(got);
-        }
-        ok = done == out->size();
-    }
-    close(fd);
-    return ok;
+    return vokc::ReadWholeFile(path, out, limit);
 }
 
 } // namespace vokimg

@@ -4,6 +4,8 @@
 #include "img_internal.h"
 #include "img_write.h"
 
+#include "vok_owner.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -38,9 +40,7 @@ VOK_EXTERN_C int ShowImageInfoDialog(VokOwner owner, void* module, const char* p
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()) ||
         !vokimg::exif_dialog_fields(path, fields))
         return 0;
-    QWidget* parent = static_cast<QWidget*>(owner);
-    if (parent && !QApplication::allWidgets().contains(parent))
-        parent = nullptr;
+    QWidget* parent = vokc::LiveWidget(owner);
     const char* const* labels = vokimg::exif_dialog_labels();
     QDialog dialog(parent);
     dialog.setObjectName("Exif_Dialog");

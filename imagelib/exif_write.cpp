@@ -44,15 +44,6 @@ uint32_t dir_size(const ExifTagEntry* e, size_t n) {
     return size;
 }
 
-void put16(unsigned char* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-void put32(unsigned char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
-}
-
 void put_value(unsigned char* p, const ExifTagEntry& e) {
     switch (e.type) {
     case 2:
@@ -70,16 +61,16 @@ void put_value(unsigned char* p, const ExifTagEntry& e) {
         break;
     case 3:
         for (uint32_t i = 0; i < e.count; ++i)
-            put16(p + 2 * i, e.value);
+            vokc::PutLe16(p + 2 * i, e.value);
         break;
     case 4:
         for (uint32_t i = 0; i < e.count; ++i)
-            put32(p + 4 * i, e.value);
+            vokc::PutLe32(p + 4 * i, e.value);
         break;
     case 5:
         for (uint32_t i = 0; i < e.count; ++i) {
-            put32(p + 8 * i, e.value);
-            put32(p + 8 * i + 4, e.second);
+            vokc::PutLe32(p + 8 * i, e.value);
+            vokc::PutLe32(p + 8 * i + 4, e.second);
         }
         break;
     default:
@@ -89,24 +80,24 @@ void put_value(unsigned char* p, const ExifTagEntry& e) {
 
 // One directory at offset at (from the byte-order mark) with its value area after it.
 void write_dir(unsigned char* tiff, uint32_t at, const ExifTagEntry* e, size_t n, uint32_t next) {
-    put16(tiff + at, uint32_t(n));
+    vokc::PutLe16(tiff + at, uint32_t(n));
     uint32_t values = at + 6 + 12 * uint32_t(n);
     for (size_t i = 0; i < n; ++i) {
         unsigned char* entry = tiff + at + 2 + 12 * i;
-        put16(entry, e[i].tag);
-        put16(entry + 2, e[i].type);
-        put32(entry + 4, e[i].count);
+        vokc::PutLe16(entry, e[i].tag);
+        vokc::PutLe16(entry + 2, e[i].type);
+        vokc::PutLe32(entry + 4, e[i].count);
         std::memset(entry + 8, 0, 4);
         uint32_t bytes = value_bytes(e[i]);
         if (bytes <= 4) {
             put_value(entry + 8, e[i]);
         } else {
-            put32(entry + 8, values);
+            vokc::PutLe32(entry + 8, values);
             put_value(tiff + values, e[i]);
             values += bytes;
         }
     }
-    put32(tiff + at + 2 + 12 * n, next);
+    vokc::PutLe32(tiff + at + 2 + 12 * n, next);
 }
 
 bool entry_valid(const ExifTagEntry& e) {
@@ -267,8 +258,8 @@ bool build_exif_block(const std::vector<ExifTagEntry>& source, uint32_t thumbnai
     std::memcpy(b + 4, "Exif\0\0", 6);
     unsigned char* tiff = b + kExifPrefix;
     std::memcpy(tiff, "II", 2);
-    put16(tiff + 2, 42);
-    put32(tiff + 4, ifd0);
+    vokc::PutLe16(tiff + 2, 42);
+    vokc::PutLe32(tiff + 4, ifd0);
     write_dir(tiff, ifd0, e, kExifDirs[0], ifd1);
     write_dir(tiff, exif, e + 9, kExifDirs[1], 0);
     write_dir(tiff, interop, e + 19, kExifDirs[2], 0);
@@ -301,8 +292,8 @@ bool build_tiff_header(const ExifTagEntry* overrides, uint32_t count, uint32_t w
     header->assign(size, 0);
     unsigned char* t = header->data();
     std::memcpy(t, "II", 2);
-    put16(t + 2, 42);
-    put32(t + 4, kTiffHeader);
+    vokc::PutLe16(t + 2, 42);
+    vokc::PutLe32(t + 4, kTiffHeader);
     write_dir(t, kTiffHeader, entries.data(), kTiffDirs[0], 0);
     write_dir(t, kTiffHeader + dir0, entries.data() + kTiffDirs[0], kTiffDirs[1], 0);
     return true;

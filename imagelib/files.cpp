@@ -4,6 +4,7 @@
  * never half-written. */
 #include "img_internal.h"
 #include "img_write.h"
+#include "vok_files.h"
 
 #include <cerrno>
 #include <climits>
@@ -17,55 +18,6 @@
 
 namespace vokimg {
 namespace {
-
-std::string folder_of(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-// The process's file-creation mask, read without changing it.
-mode_t current_umask() {
-    mode_t mask = 022;
-    FILE* status = std::fopen("/proc/self/status", "re");
-    if (!status)
-        return mask;
-    char line[128];
-    while (std::fgets(line, sizeof line, status)) {
-        unsigned value = 0;
-        if (std::sscanf(line, "Umask: %o", &value) == 1) {
-            mask = mode_t(value);
-            break;
-        }
-    }
-    std::fclose(status);
-    return mask;
-}
-
-bool write_all(int fd, const unsigned char* data, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t n = write(fd, data + done, size - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
-}
-
-// A symbolic link is followed, so that the file it names is replaced, not the link.
-std::string target_of(const char* path) {
-    char resolved[PATH_MAX];
-    struct stat st;
-    if (lstat(path, &st) == 0 && S_ISLNK(st.st_mode) && realpath(path, resolved))
-        return resolved;
-    return path;
-}
 
 bool free_bytes(const std::string& folder, uint64_t* freeSpace) {
     const char* stub = std::getenv("VOK_TEST_FREE_BYTES");
@@ -104,43 +56,6 @@ std::string temp_folder() {
 
 namespace {
 
-// Copies the whole of an open file into another, in pieces.
-bool copy_fd(int from, int to) {
-    unsigned char buffer[1 << 16];
-    for (;;) {
-        ssize_t n = read(from, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        if (!write_all(to, buffer, size_t(n)))
-            return false;
-    }
-}
-
-// Writes a new file beside path with fill, flushes it, then renames it over path.
-template <class Fill> bool stage_and_rename(const char* path, Fill fill) {
-    if (!path || !*path)
-        return false;
-    std::string target = target_of(path);
-    std::string stage = folder_of(target) + "/.VOKXXXXXX";
-    int fd = mkostemp(&stage[0], O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat old;
-    mode_t mode =
-        stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~current_umask());
-    bool ok = fill(fd) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    if (ok)
-        ok = rename(stage.c_str(), target.c_str()) == 0;
-    if (!ok)
-        unlink(stage.c_str());
-    return ok;
-}
-
 // Copies the file at from into to (an open file).
 bool copy_path(const char* from, int to) {
     // Non-blocking: a named pipe fails the regular-file check instead of waiting.
@@ -148,7 +63,7 @@ bool copy_path(const char* from, int to) {
     if (fd < 0)
         return false;
     struct stat st;
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && copy_fd(fd, to);
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && vokc::CopyFd(fd, to);
     close(fd);
     return ok;
 }
@@ -156,13 +71,12 @@ bool copy_path(const char* from, int to) {
 } // namespace
 
 bool replace_file(const char* path, const unsigned char* data, size_t size) {
-    return stage_and_rename(path, [&](int fd) { return write_all(fd, data, size); });
+    return vokc::ReplaceFile(path, data, size);
 }
 
 bool space_for(const char* path, uint64_t size) {
-    std::string target = target_of(path);
     uint64_t freeSpace = 0;
-    if (!free_bytes(folder_of(target), &freeSpace))
+    if (!free_bytes(vokc::FolderOf(vokc::LinkTarget(path)), &freeSpace))
         return false;
     // The new file is complete beside the old one before it takes its name, so all of it
     // must fit, not only the growth.
@@ -236,7 +150,8 @@ VOK_EXTERN_C int Vok_RestoreKeepFile(char* backup, const char* path, int writeSu
         return 0;
     int ok = 1;
     if (!writeSucceeded && backup[0] && path && *path) {
-        ok = stage_and_rename(path, [&](int fd) { return copy_path(backup, fd); });
+        ok = vokc::ReplaceFileWith(path,
+                                   [&](int fd, vokc::WriteFn) { return copy_path(backup, fd); });
     }
     DeleteTmpFile(backup);
     return ok;

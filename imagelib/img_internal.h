@@ -5,16 +5,12 @@
 #define VOK_IMG_INTERNAL_H
 
 #include "VokExif.h"
+#include "vok_bytes.h"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace vokimg {
-
-// Big-endian 16-bit value at p (caller checked the bounds).
-inline uint32_t be16(const unsigned char* p) {
-    return (uint32_t(p[0]) << 8) | p[1];
-}
 
 // Unsigned value of n (1..4) bytes in the given order.
 inline uint32_t read_uint(const unsigned char* p, unsigned n, bool bigEndian) {

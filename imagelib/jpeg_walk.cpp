@@ -22,7 +22,7 @@ bool at_marker(const unsigned char* data, uint64_t pos, uint32_t size, unsigned 
 uint32_t segment_window(const unsigned char* segment, uint32_t available) {
     if (available < 4)
         return 0;
-    uint32_t length = be16(segment + 2);
+    uint32_t length = vokc::GetBe16(segment + 2);
     return std::min(length, available - 2);
 }
 
@@ -74,7 +74,7 @@ VokImgBlock* cut_jpeg_header(const ByteSource& src) {
             return nullptr;
         if (b[0] == 0xFF && b[1] == 0xDA)
             break;
-        uint32_t length = be16(b + 2);
+        uint32_t length = vokc::GetBe16(b + 2);
         if (length < kMinSegmentLength)
             return nullptr;
         pos += 2 + uint64_t(length);
@@ -101,7 +101,7 @@ int header_class(const unsigned char* data, uint32_t size) {
     while (pos + 4 <= size) {
         if (at_marker(data, pos, size, 0xDA))
             break;
-        uint32_t length = be16(data + pos + 2);
+        uint32_t length = vokc::GetBe16(data + pos + 2);
         if (length < kMinSegmentLength)
             break;
         uint32_t left = uint32_t(size - pos);
@@ -125,7 +125,7 @@ bool exif_is_first_app1(const unsigned char* data, uint32_t size) {
     while (pos + 4 <= size) {
         if (at_marker(data, pos, size, 0xDA))
             break;
-        uint32_t length = be16(data + pos + 2);
+        uint32_t length = vokc::GetBe16(data + pos + 2);
         if (length < kMinSegmentLength)
             break;
         if (at_marker(data, pos, size, 0xE1))
@@ -174,7 +174,7 @@ VokImgBlock* exif_from_header(const unsigned char* data, uint32_t size) {
         }
         if (pos + 4 > size)
             break;
-        uint32_t length = be16(data + pos + 2);
+        uint32_t length = vokc::GetBe16(data + pos + 2);
         if (length < kMinSegmentLength)
             break;
         uint32_t total = length + 2;
@@ -209,7 +209,7 @@ int huffman_standard(const unsigned char* data, uint32_t size) {
             return 0;
         if (at_marker(data, pos, size, 0xDA) || at_marker(data, pos, size, 0xF9))
             return 0;
-        length = be16(data + pos + 2);
+        length = vokc::GetBe16(data + pos + 2);
         if (length < kMinSegmentLength)
             return 0;
         if (at_marker(data, pos, size, 0xC4))
@@ -318,8 +318,8 @@ VOK_EXTERN_C int GetJpegHVSample(const unsigned char* segment, uint32_t availabl
     if (10 + 3 * recorded > available)
         return 0;
     std::memset(frame, 0, sizeof *frame);
-    frame->height = be16(segment + 5);
-    frame->width = be16(segment + 7);
+    frame->height = vokc::GetBe16(segment + 5);
+    frame->width = vokc::GetBe16(segment + 7);
     frame->components = components;
     for (uint32_t c = 0; c < recorded; ++c) {
         unsigned char factors = segment[11 + 3 * c];
@@ -344,7 +344,7 @@ VOK_EXTERN_C int Get_Jpeg_Info(const unsigned char* bytes, uint32_t count, JpegF
             return 0;
         if (pos + 4 > count)
             return 0;
-        uint32_t length = be16(bytes + pos + 2);
+        uint32_t length = vokc::GetBe16(bytes + pos + 2);
         if (length < kMinSegmentLength)
             return 0;
         pos += 2 + uint64_t(length);

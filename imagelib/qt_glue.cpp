@@ -4,6 +4,8 @@
  * owner window. Without a Qt application both do nothing. */
 #include "img_write.h"
 
+#include "vok_owner.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
@@ -54,8 +56,7 @@ void prepare_box(VokOwner owner) {
     // The host's own override is changed, not stacked on: its one restore must end it.
     if (QApplication::overrideCursor())
         QApplication::changeOverrideCursor(Qt::ArrowCursor);
-    QWidget* window = static_cast<QWidget*>(owner);
-    if (window && QApplication::allWidgets().contains(window)) {
+    if (QWidget* window = vokc::LiveWidget(owner)) {
         window->raise();
         window->activateWindow();
     }

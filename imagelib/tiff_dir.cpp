@@ -61,10 +61,10 @@ uint32_t unit_size(uint32_t type) {
 }
 
 uint32_t u16(const TiffView& v, uint64_t at) {
-    return read_uint(v.data + at, 2, v.bigEndian);
+    return vokc::Get16(v.data + at, v.bigEndian);
 }
 uint32_t u32(const TiffView& v, uint64_t at) {
-    return read_uint(v.data + at, 4, v.bigEndian);
+    return vokc::Get32(v.data + at, v.bigEndian);
 }
 
 void entry_value_place(const TiffView& v, uint64_t entry, TagHit* hit) {

@@ -5,6 +5,7 @@
 
 #include "VokDscMsg.h"
 #include "browse_rules.h"
+#include "vok_owner.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -222,11 +223,6 @@ class BrowseDialog : public QDialog {
     QString revealing_; // the folder being brought into view, empty once the user moves
 };
 
-QWidget* LiveOwner(VokOwner owner) {
-    auto* widget = static_cast<QWidget*>(owner);
-    return widget && QApplication::allWidgets().contains(widget) ? widget : nullptr;
-}
-
 } // namespace
 } // namespace vokbrowse
 
@@ -235,7 +231,7 @@ extern "C" int VokSHBrowseFolder(VokOwner owner, char* path) {
     if (!path || !qobject_cast<QApplication*>(QCoreApplication::instance()))
         return 0;
     const std::string given(path, ::strnlen(path, VOK_MAX_PATH - 1));
-    BrowseDialog dialog(LiveOwner(owner), OpeningFolder(NormalisePath(given)));
+    BrowseDialog dialog(vokc::LiveWidget(owner), OpeningFolder(NormalisePath(given)));
     if (dialog.exec() != QDialog::Accepted)
         return 0;
     const std::string chosen = dialog.Chosen();

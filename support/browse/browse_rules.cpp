@@ -4,6 +4,7 @@
 #include "browse_rules.h"
 
 #include "VokDscMsg.h"
+#include "vok_text.h"
 
 #include <QDir>
 #include <QString>
@@ -73,12 +74,6 @@ std::size_t CountLetters(const std::string& utf8) {
 bool IsDirectory(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string CatalogueText(int number) {
-    char buffer[VOK_MSG_BUFFER];
-    VokDsc_Msg_GetString(number, buffer, sizeof buffer);
-    return buffer;
 }
 
 std::vector<std::string> Components(const std::string& absolute) {
@@ -250,7 +245,7 @@ Refusal RefusalFor(CreateOutcome outcome, int language) {
         break;
     }
     if (r.number > 0)
-        r.text = CatalogueText(r.number);
+        r.text = vokc::CatalogueText(r.number);
     return r;
 }
 

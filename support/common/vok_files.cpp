@@ -20,14 +20,6 @@ struct ErrnoKeeper {
     ~ErrnoKeeper() { errno = saved; }
 };
 
-std::string targetOf(const char* path, bool followLink) {
-    char resolved[PATH_MAX];
-    struct stat st;
-    if (followLink && lstat(path, &st) == 0 && S_ISLNK(st.st_mode) && realpath(path, resolved))
-        return resolved;
-    return path;
-}
-
 } // namespace
 
 bool WriteFull(int fd, const void* data, size_t size, WriteFn write) {
@@ -92,25 +84,34 @@ bool CopyFd(int from, int to, WriteFn write) {
     }
 }
 
-bool ReadWholeFile(const char* path, std::string* out, uint64_t limit) {
-    out->clear();
+int OpenRegularFile(const char* path, uint64_t limit, uint64_t* size) {
     if (!path || !*path)
-        return false;
+        return -1;
     int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return false;
+        return -1;
     struct stat st;
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= limit;
-    if (ok) {
-        out->resize(static_cast<size_t>(st.st_size));
-        ssize_t n = ReadFull(fd, &(*out)[0], out->size());
-        ok = n >= 0 && static_cast<size_t>(n) == out->size();
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= limit) {
+        *size = uint64_t(st.st_size);
+        return fd;
     }
+    ::close(fd);
+    return -1;
+}
+
+bool ReadAndClose(int fd, void* data, size_t size) {
+    ssize_t n = ReadFull(fd, data, size);
     ErrnoKeeper keep;
     ::close(fd);
-    if (!ok)
-        out->clear();
-    return ok;
+    return n >= 0 && static_cast<size_t>(n) == size;
+}
+
+std::string LinkTarget(const char* path) {
+    char resolved[PATH_MAX];
+    struct stat st;
+    if (lstat(path, &st) == 0 && S_ISLNK(st.st_mode) && realpath(path, resolved))
+        return resolved;
+    return path;
 }
 
 mode_t CurrentUmask() {
@@ -145,7 +146,7 @@ bool ReplaceFileWith(const char* path, const std::function<bool(int, WriteFn)>& 
         errno = EINVAL;
         return false;
     }
-    const std::string target = targetOf(path, options.followLink);
+    const std::string target = options.followLink ? LinkTarget(path) : std::string(path);
     const std::string folder = FolderOf(target);
     std::string stage = options.tempPrefix && *options.tempPrefix
                             ? folder + "/" + options.tempPrefix + "XXXXXX"

@@ -4,6 +4,7 @@
 #ifndef VOK_FILES_H
 #define VOK_FILES_H
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -21,23 +22,44 @@ bool WriteFull(int fd, const void* data, size_t size, WriteFn write = nullptr);
 ssize_t ReadFull(int fd, void* data, size_t size);
 /* The same at a file offset, leaving the file position alone. */
 ssize_t PreadFull(int fd, void* data, size_t size, off_t offset);
+/* Calls call (a system call returning -1 on an error) again while it is interrupted. */
+template <class Call> auto RetryOnEintr(Call call) -> decltype(call()) {
+    decltype(call()) rc;
+    do
+        rc = call();
+    while (rc == -1 && errno == EINTR);
+    return rc;
+}
+
 /* Copies the rest of an open file into another. */
 bool CopyFd(int from, int to, WriteFn write = nullptr);
 
-/* Reads a whole regular file of at most limit bytes into out (a byte vector or a string).
- * A named pipe or device is refused without waiting on it. */
-bool ReadWholeFile(const char* path, std::string* out, uint64_t limit);
+/* Opens a regular file of at most limit bytes for reading; a named pipe or device is refused
+ * without waiting on it. The descriptor with *size set, or -1. */
+int OpenRegularFile(const char* path, uint64_t limit, uint64_t* size);
+/* Reads exactly size bytes, then closes fd; false on a short read or an error. */
+bool ReadAndClose(int fd, void* data, size_t size);
+
+/* Reads a whole regular file of at most limit bytes into out (a byte vector or a string). */
 template <class Bytes> bool ReadWholeFile(const char* path, Bytes* out, uint64_t limit) {
-    std::string bytes;
-    if (!ReadWholeFile(path, &bytes, limit))
+    out->clear();
+    uint64_t size = 0;
+    int fd = OpenRegularFile(path, limit, &size);
+    if (fd < 0)
         return false;
-    out->assign(bytes.begin(), bytes.end());
-    return true;
+    out->resize(static_cast<size_t>(size));
+    if (ReadAndClose(fd, out->data(), out->size()))
+        return true;
+    out->clear();
+    return false;
 }
 
 /* The process's file-creation mask, read without changing it (umask(2) would race with other
  * threads creating files). */
 mode_t CurrentUmask();
+
+/* The file a symbolic link names (the path itself when it is no link or cannot be resolved). */
+std::string LinkTarget(const char* path);
 
 /* The folder part of path: "." for a bare name, "/" for a name in the root. */
 std::string FolderOf(const std::string& path);

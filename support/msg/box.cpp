@@ -4,6 +4,8 @@
 #include "VokDscMsg.h"
 #include "msg_box_rules.h"
 #include "msg_texts.h"
+#include "vok_files.h"
+#include "vok_owner.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -158,17 +160,7 @@ void AppendToLog(const char* path, const std::string& line) {
     int fd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0)
         return;
-    const char* p = line.data();
-    std::size_t left = line.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    vokc::WriteFull(fd, line.data(), line.size());
     ::close(fd);
 }
 
@@ -215,9 +207,7 @@ const char* ButtonLabel(int id, Language language) {
 // Runs in the GUI thread.
 int ShowQtBox(VokOwner owner, const BoxLayout& layout, const char* text, const char* caption) {
     // An owner that is not a live widget (stale or foreign handle) gives a box without one.
-    QWidget* parent = nullptr;
-    if (owner && QApplication::allWidgets().contains(static_cast<QWidget*>(owner)))
-        parent = static_cast<QWidget*>(owner);
+    QWidget* parent = vokc::LiveWidget(owner);
 
     QMessageBox box(parent);
     box.setWindowTitle(QString::fromUtf8(caption ? caption : ""));

@@ -2,6 +2,7 @@
  * and the locked read-change-replace cycle of every write (temp file, fsync, rename). A store
  * with unreadable lines is copied aside once before it is first rewritten. */
 #include "RegFile.h"
+#include "vok_files.h"
 
 #include <atomic>
 #include <cctype>
@@ -55,29 +56,12 @@ bool readAll(int fd, std::string& out, size_t limit) {
     char buf[65536];
     while (out.size() < limit) {
         size_t want = std::min(sizeof buf, limit - out.size());
-        ssize_t n = read(fd, buf, want);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
+        ssize_t n = vokc::ReadFull(fd, buf, want);
+        if (n < 0)
             return false;
-        }
-        if (n == 0)
-            break;
         out.append(buf, size_t(n));
-    }
-    return true;
-}
-
-bool writeAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += size_t(n);
+        if (size_t(n) < want)
+            break;
     }
     return true;
 }
@@ -87,14 +71,7 @@ bool copyFile(const std::string& from, const std::string& to) {
     if (in < 0)
         return false;
     int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    bool ok = out >= 0;
-    std::string chunk;
-    while (ok) {
-        ok = readAll(in, chunk, 1u << 20);
-        if (!ok || chunk.empty())
-            break;
-        ok = writeAll(out, chunk);
-    }
+    bool ok = out >= 0 && vokc::CopyFd(in, out);
     if (out >= 0) {
         ok = fsync(out) == 0 && ok;
         close(out);
@@ -156,25 +133,14 @@ void removeStaleTempFiles(const StorePaths& paths) {
     closedir(dir);
 }
 
+// The store is private to its user whatever the umask, and a link in its place is replaced.
 bool replaceFile(const StorePaths& paths, const std::string& data) {
-    std::string tmpl = paths.file + ".XXXXXX";
-    int fd = mkostemp(&tmpl[0], O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = fchmod(fd, 0600) == 0 && writeAll(fd, data) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    if (ok)
-        ok = rename(tmpl.c_str(), paths.file.c_str()) == 0;
-    if (!ok) {
-        unlink(tmpl.c_str());
-        return false;
-    }
-    int dir = open(paths.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir); // makes the rename itself durable; failure here loses nothing now
-        close(dir);
-    }
-    return true;
+    vokc::ReplaceOptions options;
+    options.tempPrefix = ""; // VQL-RT70.ini.XXXXXX, the name removeStaleTempFiles looks for
+    options.mode = 0600;
+    options.followLink = false;
+    options.syncFolder = true;
+    return vokc::ReplaceFile(paths.file.c_str(), data.data(), data.size(), options);
 }
 
 } // namespace
@@ -220,10 +186,7 @@ bool updateStore(ChangeFn change, void* context) {
     int lock = open(paths.lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (lock < 0)
         return false;
-    int rc;
-    do
-        rc = flock(lock, LOCK_EX);
-    while (rc != 0 && errno == EINTR);
+    int rc = vokc::RetryOnEintr([lock] { return flock(lock, LOCK_EX); });
 
     bool ok = false;
     Store store;
