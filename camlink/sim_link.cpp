@@ -2,6 +2,8 @@
  * opened with a name line and answered with one byte; control requests, pipe writes
  * and pipe reads are small little-endian frames on it. */
 #include "link.h"
+#include "vok_bytes.h"
+#include "vok_files.h"
 
 #include <cerrno>
 #include <cstring>
@@ -17,18 +19,6 @@ namespace {
 // Pipe names are short words; anything longer or with a line break cannot be framed.
 constexpr size_t kMaxNameLength = 64;
 
-void putU32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
-}
-
-uint32_t getU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 /* Sets the last error for a failed socket call: a wait that ran out is a time-out,
  * everything else a broken link. */
 void failIo() {
@@ -36,40 +26,27 @@ void failIo() {
                                                            : VOKUSB_ERR_GEN_FAILURE);
 }
 
+// A peer that went away fails the call instead of raising SIGPIPE.
+ssize_t sendNoSignal(int fd, const void* data, size_t length) {
+    return ::send(fd, data, length, MSG_NOSIGNAL);
+}
+
 bool sendAll(int fd, const void* data, size_t length) {
-    const uint8_t* p = static_cast<const uint8_t*>(data);
-    while (length > 0) {
-        const ssize_t n = ::send(fd, p, length, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            failIo();
-            return false;
-        }
-        p += n;
-        length -= static_cast<size_t>(n);
-    }
-    return true;
+    if (vokc::WriteFull(fd, data, length, sendNoSignal))
+        return true;
+    failIo();
+    return false;
 }
 
 bool recvAll(int fd, void* data, size_t length) {
-    uint8_t* p = static_cast<uint8_t*>(data);
-    while (length > 0) {
-        const ssize_t n = ::recv(fd, p, length, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n == 0) {
-            setLastError(VOKUSB_ERR_GEN_FAILURE);
-            return false;
-        }
-        if (n < 0) {
-            failIo();
-            return false;
-        }
-        p += n;
-        length -= static_cast<size_t>(n);
-    }
-    return true;
+    const ssize_t n = vokc::ReadFull(fd, data, length);
+    if (n >= 0 && static_cast<size_t>(n) == length)
+        return true;
+    if (n >= 0)
+        setLastError(VOKUSB_ERR_GEN_FAILURE); // the camera closed the connection
+    else
+        failIo();
+    return false;
 }
 
 void setTimeouts(int fd) {
@@ -98,10 +75,8 @@ OpenResult simOpen(const char* socketPath, const char* name, LinkHandle* out) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return OpenResult::NoCamera;
-    int rc;
-    do {
-        rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
-    } while (rc < 0 && errno == EINTR);
+    const int rc = vokc::RetryOnEintr(
+        [&] { return ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr); });
     if (rc < 0) {
         ::close(fd);
         return OpenResult::NoCamera;
@@ -129,7 +104,7 @@ OpenResult simOpen(const char* socketPath, const char* name, LinkHandle* out) {
 bool simControl(const LinkHandle& h, uint32_t code, const uint8_t* in, uint16_t inLength,
                 uint8_t* out, uint16_t outLength) {
     uint8_t head[8];
-    putU32(head, code);
+    vokc::PutLe32(head, code);
     head[4] = static_cast<uint8_t>(inLength);
     head[5] = static_cast<uint8_t>(inLength >> 8);
     head[6] = static_cast<uint8_t>(outLength);
@@ -148,12 +123,12 @@ bool simControl(const LinkHandle& h, uint32_t code, const uint8_t* in, uint16_t 
 
 bool simWrite(const LinkHandle& h, const void* data, uint32_t length, uint32_t* done) {
     uint8_t head[4];
-    putU32(head, length);
+    vokc::PutLe32(head, length);
     uint8_t answer[4];
     if (!sendAll(h.fd, head, sizeof head) || !sendAll(h.fd, data, length) ||
         !recvAll(h.fd, answer, sizeof answer))
         return false;
-    const uint32_t accepted = getU32(answer);
+    const uint32_t accepted = vokc::GetLe32(answer);
     if (accepted > length) {
         setLastError(VOKUSB_ERR_GEN_FAILURE);
         return false;
@@ -164,11 +139,11 @@ bool simWrite(const LinkHandle& h, const void* data, uint32_t length, uint32_t* 
 
 bool simRead(const LinkHandle& h, void* data, uint32_t length, uint32_t* done) {
     uint8_t head[4];
-    putU32(head, length);
+    vokc::PutLe32(head, length);
     uint8_t answer[4];
     if (!sendAll(h.fd, head, sizeof head) || !recvAll(h.fd, answer, sizeof answer))
         return false;
-    const uint32_t count = getU32(answer);
+    const uint32_t count = vokc::GetLe32(answer);
     if (count > length) {
         // More than asked for breaks the contract; the link is out of step, so give up on it.
         setLastError(VOKUSB_ERR_GEN_FAILURE);

@@ -5,5 +5,5 @@ set(thumb_src ${PROJECT_SOURCE_DIR}/dsccom/thumbnail)
 vok_fuzzer(dsccom_thumb_fuzzer ${CMAKE_CURRENT_LIST_DIR}/dsccom_thumb_fuzzer.cpp
            ${thumb_src}/ThumbImage.cpp ${thumb_src}/ThumbFile.cpp ${thumb_src}/thumb_jpeg.c
            ${PROJECT_SOURCE_DIR}/imagelib/jpeg_boundary.c
-           LIBS VokDscMsg Qt6::Core JPEG::JPEG)
+           LIBS VokDscMsg VokCommon Qt6::Core JPEG::JPEG)
 target_include_directories(dsccom_thumb_fuzzer PRIVATE ${thumb_src} ${PROJECT_SOURCE_DIR}/imagelib)

@@ -10,7 +10,7 @@
 namespace vokimg {
 namespace {
 
-constexpr uint32_t kFileHeader = 14;
+constexpr uint32_t kFileHeader = vokc::kBmpFileHeaderSize;
 constexpr uint32_t kCoreHeader = 12;
 
 bool supported_bits(uint32_t bits) {
@@ -21,28 +21,28 @@ bool supported_bits(uint32_t bits) {
 
 void put_info_header(unsigned char* p, uint32_t width, uint32_t height, uint32_t bits,
                      uint32_t colors) {
-    std::memset(p, 0, kDibHeader);
-    vokc::PutLe32(p, kDibHeader);
-    vokc::PutLe32(p + 4, width);
-    vokc::PutLe32(p + 8, height);
-    vokc::PutLe16(p + 12, 1);
-    vokc::PutLe16(p + 14, bits);
-    vokc::PutLe32(p + 20, dib_stride(width, bits) * height);
-    vokc::PutLe32(p + 32, colors);
+    vokc::DibHeader h;
+    h.width = int32_t(width);
+    h.height = int32_t(height);
+    h.bitCount = uint16_t(bits);
+    h.sizeImage = vokc::DibStride(width, bits) * height;
+    h.clrUsed = colors;
+    vokc::PutDibHeader(p, h);
 }
 
 bool dib_view(const VokImgBlock* dib, DibView* view) {
     if (!dib || !dib->data || dib->size < kDibHeader)
         return false;
     const unsigned char* h = dib->data;
-    uint32_t headerSize = vokc::GetLe32(h);
+    const vokc::DibHeader header = vokc::GetDibHeader(h);
+    uint32_t headerSize = header.size;
     if (headerSize < kDibHeader || headerSize > dib->size)
         return false;
-    int32_t width = int32_t(vokc::GetLe32(h + 4));
-    int32_t height = int32_t(vokc::GetLe32(h + 8));
-    uint32_t bits = vokc::GetLe16(h + 14);
-    uint32_t compression = vokc::GetLe32(h + 16);
-    uint32_t colors = vokc::GetLe32(h + 32);
+    int32_t width = header.width;
+    int32_t height = header.height;
+    uint32_t bits = header.bitCount;
+    uint32_t compression = header.compression;
+    uint32_t colors = header.clrUsed;
     if (width <= 0 || height == 0 || height == INT32_MIN || !supported_bits(bits) ||
         compression != 0)
         return false;
@@ -53,7 +53,7 @@ bool dib_view(const VokImgBlock* dib, DibView* view) {
     uint32_t rowsHigh = uint32_t(height < 0 ? -height : height);
     if (uint64_t(width) * rowsHigh > kMaxPixels)
         return false;
-    uint32_t stride = dib_stride(uint32_t(width), bits);
+    uint32_t stride = vokc::DibStride(uint32_t(width), bits);
     uint64_t pixelsAt = uint64_t(headerSize) + 4ull * colors;
     if (!fits(pixelsAt, uint64_t(stride) * rowsHigh, dib->size))
         return false;
@@ -76,7 +76,7 @@ bool dib_view(const VokImgBlock* dib, DibView* view) {
 VokImgBlock* dib_new(uint32_t width, uint32_t height, uint32_t bits, uint32_t colors) {
     if (width == 0 || height == 0 || uint64_t(width) * height > kMaxPixels)
         return nullptr;
-    uint64_t size = kDibHeader + 4ull * colors + uint64_t(dib_stride(width, bits)) * height;
+    uint64_t size = kDibHeader + 4ull * colors + uint64_t(vokc::DibStride(width, bits)) * height;
     if (size > UINT32_MAX - 64)
         return nullptr;
     VokImgBlock* dib = block_new(uint32_t(size));
@@ -182,7 +182,7 @@ VokImgBlock* bmp_from_bytes(const unsigned char* file, size_t size) {
     uint64_t paletteBytes = uint64_t(entryBytes) * colors;
     if (!fits(paletteAt, paletteBytes, size))
         return nullptr;
-    uint32_t stride = dib_stride(width, bits);
+    uint32_t stride = vokc::DibStride(width, bits);
     uint64_t pixelsAt = offBits >= paletteAt + paletteBytes ? offBits : paletteAt + paletteBytes;
     if (uint64_t(width) * rows > kMaxPixels || !fits(pixelsAt, uint64_t(stride) * rows, size))
         return nullptr;
@@ -209,11 +209,7 @@ bool bmp_file_bytes(const VokImgBlock* dib, Bytes* out) {
     uint32_t headerSize = vokc::GetLe32(dib->data);
     out->resize(kFileHeader + size_t(dib->size));
     unsigned char* f = out->data();
-    f[0] = 'B';
-    f[1] = 'M';
-    vokc::PutLe32(f + 2, uint32_t(out->size()));
-    vokc::PutLe32(f + 6, 0);
-    vokc::PutLe32(f + 10, kFileHeader + headerSize + 4 * v.colors);
+    vokc::PutBmpFileHeader(f, uint32_t(out->size()), kFileHeader + headerSize + 4 * v.colors);
     std::memcpy(f + kFileHeader, dib->data, dib->size);
     return true;
 }

@@ -5,6 +5,7 @@
 #define VOK_IMG_WRITE_H
 
 #include "VokExif.h"
+#include "vok_dib.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +19,7 @@ using Bytes = std::vector<unsigned char>;
 
 // ---- Packed bitmaps ----
 
-constexpr uint32_t kDibHeader = 40;
+constexpr uint32_t kDibHeader = vokc::kDibHeaderSize;
 // Largest bitmap handled, in pixels (the codec boundary's limit too).
 constexpr uint64_t kMaxPixels = 64ull * 1024 * 1024;
 
@@ -38,11 +39,6 @@ struct DibView {
 
 // Checks the header, palette and pixel bytes against the block size.
 bool dib_view(const VokImgBlock* dib, DibView* view);
-
-// Row length of a bitmap row in bytes, padded to four.
-inline uint32_t dib_stride(uint32_t width, uint32_t bits) {
-    return uint32_t((uint64_t(width) * bits + 31) / 32 * 4);
-}
 
 // A new zeroed (black) bottom-up bitmap, 24-bit or 8-bit with colors palette entries.
 VokImgBlock* dib_new(uint32_t width, uint32_t height, uint32_t bits, uint32_t colors = 0);

@@ -31,6 +31,8 @@
 #include "../transfer/DscTransfer.h"
 #include "ThumbQt.h"
 #include "VokDscMsg.h"
+#include "vok_owner.h"
+#include "vok_text.h"
 
 namespace {
 
@@ -39,10 +41,8 @@ const int kButtonWidth = 112;
 const int kButtonHeight = 108;
 const int kFirstButtonId = 1000;
 
-QString catalogue(int number) {
-    char buffer[VOK_MSG_BUFFER] = {};
-    VokDsc_Msg_GetString(number, buffer, sizeof buffer);
-    return QString::fromUtf8(buffer);
+QString catalogue(int number, std::initializer_list<long> values = {}) {
+    return QString::fromStdString(vokc::CatalogueText(number, values));
 }
 
 // One owner-drawn grid button: it paints what the dialog tells it and reports clicks.
@@ -528,8 +528,7 @@ QPixmap SelectionDialog::renderButton(int button, bool focused) {
     if (!blanked_ && index < images_.size() && images_[index].hasThumbnail) {
         look.record = &images_[index];
         look.thumbnail = &thumbs_[index];
-        look.labelText = catalogue(kTextImageNumber)
-                             .replace(QStringLiteral("%d"), QString::number(images_[index].number));
+        look.labelText = catalogue(kTextImageNumber, {images_[index].number});
     }
     return DscArt_PaintButton(kButtonWidth, kButtonHeight, look);
 }
@@ -705,9 +704,7 @@ int DscSel_OpenDialog(DscConnection* c) {
         DscCom_ShowMessage(DSC_MSG_UNEXPECTED);
         return 1;
     }
-    QWidget* owner = static_cast<QWidget*>(c->owner);
-    if (owner && !QApplication::allWidgets().contains(owner))
-        owner = nullptr;
+    QWidget* owner = vokc::LiveWidget(c->owner);
     auto* dialog = new SelectionDialog(c, owner);
     c->selectDialog = static_cast<QDialog*>(dialog); // what tests and owners cast back
     dialog->start();

@@ -9,6 +9,7 @@
 
 #include "../engine/DscEngine.h"
 #include "VokDscMsg.h"
+#include "vok_text.h"
 
 namespace {
 
@@ -40,9 +41,7 @@ void* openConnecting(DscConnection* c, int* skipped) {
     text->setObjectName(QStringLiteral("1026"));
     text->setAlignment(Qt::AlignCenter);
     layout->addWidget(text);
-    char buffer[VOK_MSG_BUFFER] = {};
-    VokDsc_Msg_GetString(DSC_TEXT_CONNECTING, buffer, sizeof buffer);
-    text->setText(QString::fromUtf8(buffer));
+    text->setText(QString::fromStdString(vokc::CatalogueText(DSC_TEXT_CONNECTING)));
     dialog->adjustSize();
     centre(dialog, parent);
     dialog->show();

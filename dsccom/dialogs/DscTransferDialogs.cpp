@@ -18,6 +18,7 @@
 
 #include "../transfer/DscTransfer.h"
 #include "VokDscMsg.h"
+#include "vok_text.h"
 #include "VokSHUtil.h"
 
 namespace {
@@ -26,10 +27,8 @@ bool haveWidgets() {
     return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
-QString catalogue(int number) {
-    char buffer[VOK_MSG_BUFFER] = {};
-    VokDsc_Msg_GetString(number, buffer, sizeof buffer);
-    return QString::fromUtf8(buffer);
+QString catalogue(int number, std::initializer_list<long> values = {}) {
+    return QString::fromStdString(vokc::CatalogueText(number, values));
 }
 
 void centre(QWidget* dialog, QWidget* parent) {

@@ -4,19 +4,12 @@
 #include <string.h>
 
 #include "DscEngine.h"
+#include "vok_bytes.h"
 
 namespace {
 
 const int kMaxPages = DSC_MAX_PAGES;
 const int64_t kMaxCount = 0x7FFFFFFF;
-
-uint32_t u32At(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-uint16_t u16At(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
 
 int dataError() {
     DscCom_ShowMessage(DSC_MSG_DATA);
@@ -57,8 +50,8 @@ int information(uint8_t command, const uint8_t* payload, uint32_t length, int32_
     if (kind)
         *kind = r[4];
     if (size)
-        *size = u32At(r + 5);
-    return u32At(r + 5) == 0 ? DSC_ERR_SIZE0 : DSC_OK;
+        *size = vokc::GetLe32(r + 5);
+    return vokc::GetLe32(r + 5) == 0 ? DSC_ERR_SIZE0 : DSC_OK;
 }
 
 } // namespace
@@ -107,7 +100,8 @@ int DscCom_CountPaged(uint8_t command, const void* payload, uint32_t payloadLeng
         if (result != DSC_OK)
             return result;
         const uint8_t* r = DscCom_Record()->recvBuffer;
-        uint32_t count = command == DSC_CMD_COUNT_FOLDERS ? u32At(r + 4) : u16At(r + 4);
+        uint32_t count =
+            command == DSC_CMD_COUNT_FOLDERS ? vokc::GetLe32(r + 4) : vokc::GetLe16(r + 4);
         sum += count;
         if (sum > kMaxCount)
             return dataError();
@@ -143,7 +137,8 @@ int DscCom_ListPaged(uint8_t command, const void* payload, uint32_t payloadLengt
         if (held < static_cast<uint32_t>(entries))
             return dataError();
         for (int i = 0; i < entries; ++i)
-            out[page * DSC_PAGE_ENTRIES + i] = u16At(c->recvBuffer + DSC_HEADER_LENGTH + 2 * i);
+            out[page * DSC_PAGE_ENTRIES + i] =
+                vokc::GetLe16(c->recvBuffer + DSC_HEADER_LENGTH + 2 * i);
     }
     return DSC_OK;
 }
@@ -162,7 +157,7 @@ int DscCom_CountAll(int32_t* total) {
                                     DSC_REPLY_COUNT_ALL, 5000);
         if (result != DSC_OK)
             return result;
-        uint32_t count = u32At(DscCom_Record()->recvBuffer + 4);
+        uint32_t count = vokc::GetLe32(DscCom_Record()->recvBuffer + 4);
         if (count == 0xFFFFFFFFu)
             break;
         sum += count;

@@ -15,6 +15,7 @@
 #include "DscEngine.h"
 #include "VokDscMsg.h"
 #include "VokReged.h"
+#include "VokSharedKeys.h"
 
 namespace {
 
@@ -25,10 +26,6 @@ void (*g_messageHook)(int) = nullptr;
 unsigned g_messagesShown = 0;
 DscUiHooks g_ui = {nullptr, nullptr, nullptr};
 
-const char kProductRoot[] = "software\\Quintaral";
-const char kProductModel[] = "VQL-RT70";
-const char kEventSubkey[] = "Event_App";
-
 void copyText(char* out, const char* text) {
     if (!text)
         text = "";
@@ -38,8 +35,8 @@ void copyText(char* out, const char* text) {
 int32_t readEventNumber(const char* name) {
     char key[VOK_MAX_PATH];
     int32_t value = 0;
-    Union2Strings(key, kProductRoot, kProductModel);
-    if (!VokReg_Query_KeyValue(key, kEventSubkey, name, VOK_REG_NUMBER, &value))
+    Union2Strings(key, VOK_KEY_ROOT, VOK_KEY_MODEL);
+    if (!VokReg_Query_KeyValue(key, VOK_SUBKEY_EVENT, name, VOK_REG_NUMBER, &value))
         value = 0;
     return value;
 }
@@ -164,9 +161,9 @@ int DscCom_IsQubexProcess(int32_t pid) {
 }
 
 int DscCom_OtherOwnerActive(void) {
-    if (readEventNumber("Active") == 0)
+    if (readEventNumber(VOK_VALUE_ACTIVE) == 0)
         return 0;
-    int32_t pid = readEventNumber("APP_HANDLE");
+    int32_t pid = readEventNumber(VOK_VALUE_APP_HANDLE);
     // The owner's own program marks itself active while it connects; only another one counts.
     if (pid == static_cast<int32_t>(getpid()))
         return 0;
@@ -222,7 +219,7 @@ int DscCom_WaitForMonitor(void) {
     auto limit = std::chrono::duration<double, std::milli>(5500 * DscCom_TimeScale());
     auto start = Clock::now();
     for (;;) {
-        if (readEventNumber("Now_Toking") == 0)
+        if (readEventNumber(VOK_VALUE_NOW_TOKING) == 0)
             return 0;
         if (Clock::now() - start >= limit)
             return -1;

@@ -10,32 +10,12 @@
 #include "DscEngine.h"
 #include "DscSelection.h"
 #include "ThumbRender.h"
-
-namespace {
-
-void folderPayload(uint16_t folder, uint8_t* out) {
-    out[0] = static_cast<uint8_t>(folder);
-    out[1] = static_cast<uint8_t>(folder >> 8);
-}
-
-bool writeAll(int fd, const uint8_t* data, size_t length) {
-    while (length > 0) {
-        ssize_t n = write(fd, data, length);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        length -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-} // namespace
+#include "vok_bytes.h"
+#include "vok_files.h"
 
 int DscSel_CountFolderImages(uint16_t folder, int32_t* count) {
     uint8_t payload[2];
-    folderPayload(folder, payload);
+    vokc::PutLe16(payload, folder);
     *count = 0;
     int result = DscCom_CountPaged(DSC_CMD_COUNT_IMAGES, payload, sizeof payload, count);
     if (result == DSC_ERR_NOITEM) {
@@ -99,7 +79,7 @@ int DscSel_ReadFolderList(std::vector<DscFolderRecord>* folders, int* allEmpty) 
 
 int DscSel_ReadImageNumbers(uint16_t folder, int32_t count, std::vector<DscImageRecord>* records) {
     uint8_t payload[2];
-    folderPayload(folder, payload);
+    vokc::PutLe16(payload, folder);
     std::vector<uint16_t> numbers(count > 0 ? count : 0);
     int result = DSC_OK;
     if (count > 0)
@@ -128,8 +108,9 @@ int DscSel_FetchThumbnail(uint16_t folder, uint16_t image, std::string* path, ui
     uint32_t blockSize = DscCom_BlockSize();
     uint32_t blocks = (size + blockSize - 1) / blockSize;
     std::vector<uint8_t> buffer(static_cast<size_t>(blocks) * blockSize);
-    uint8_t reference[4] = {static_cast<uint8_t>(folder), static_cast<uint8_t>(folder >> 8),
-                            static_cast<uint8_t>(image), static_cast<uint8_t>(image >> 8)};
+    uint8_t reference[4];
+    vokc::PutLe16(reference, folder);
+    vokc::PutLe16(reference + 2, image);
     for (uint32_t b = 0; b < blocks; ++b) {
         result = DscCom_ReadBlock(DSC_BLOCK_THUMBNAIL, DSC_CMD_READ_BLOCK, reference,
                                   sizeof reference, static_cast<uint16_t>(b), 0,
@@ -141,7 +122,7 @@ int DscSel_FetchThumbnail(uint16_t folder, uint16_t image, std::string* path, ui
 
     std::string file;
     int fd = vokthumb::CreateTempFile(&file);
-    bool ok = fd >= 0 && writeAll(fd, buffer.data(), size);
+    bool ok = fd >= 0 && vokc::WriteFull(fd, buffer.data(), size);
     if (fd >= 0 && close(fd) != 0)
         ok = false;
     if (!ok) {

@@ -5,6 +5,8 @@
 
 #include "VokDscMsg.h"
 #include "thumb_jpeg.h"
+#include "vok_dib.h"
+#include "vok_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,52 +25,14 @@ namespace vokthumb {
 
 namespace {
 
-constexpr std::size_t kFileHeader = 14;
-constexpr std::size_t kInfoHeader = 40;
+constexpr std::size_t kFileHeader = vokc::kBmpFileHeaderSize;
+constexpr std::size_t kInfoHeader = vokc::kDibHeaderSize;
 constexpr int kMaxSide = 65535;
-
-void Put16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::uint8_t* p, std::uint32_t v) {
-    Put16(p, v);
-    Put16(p + 2, v >> 16);
-}
-std::uint32_t Get16(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8;
-}
-std::uint32_t Get32(const std::uint8_t* p) {
-    return Get16(p) | Get16(p + 2) << 16;
-}
-
-bool WriteAll(int fd, const void* data, std::size_t size) {
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd, p, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // Reads exactly size bytes; false on a short read or an error.
 bool ReadAll(int fd, void* data, std::size_t size) {
-    auto* p = static_cast<std::uint8_t*>(data);
-    while (size > 0) {
-        const ssize_t n = ::read(fd, p, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+    const ssize_t n = vokc::ReadFull(fd, data, size);
+    return n >= 0 && static_cast<std::size_t>(n) == size;
 }
 
 struct FdCloser {
@@ -116,18 +80,15 @@ bool WriteBmp(int fd, const Rgb24Image& image) {
         image.height > kMaxSide || image.bits.size() < pixelBytes)
         return false;
     std::uint8_t header[kFileHeader + kInfoHeader] = {};
-    header[0] = 'B';
-    header[1] = 'M';
-    Put32(header + 2, static_cast<std::uint32_t>(sizeof header + pixelBytes));
-    Put32(header + 10, sizeof header);
-    std::uint8_t* info = header + kFileHeader;
-    Put32(info, kInfoHeader);
-    Put32(info + 4, static_cast<std::uint32_t>(image.width));
-    Put32(info + 8, static_cast<std::uint32_t>(image.height)); // positive: bottom-up
-    Put16(info + 12, 1);
-    Put16(info + 14, 24);
-    Put32(info + 20, static_cast<std::uint32_t>(pixelBytes));
-    return WriteAll(fd, header, sizeof header) && WriteAll(fd, image.bits.data(), pixelBytes);
+    vokc::PutBmpFileHeader(header, static_cast<std::uint32_t>(sizeof header + pixelBytes),
+                           sizeof header);
+    vokc::DibHeader info;
+    info.width = image.width;
+    info.height = image.height; // positive: bottom-up
+    info.sizeImage = static_cast<std::uint32_t>(pixelBytes);
+    vokc::PutDibHeader(header + kFileHeader, info);
+    return vokc::WriteFull(fd, header, sizeof header) &&
+           vokc::WriteFull(fd, image.bits.data(), pixelBytes);
 }
 
 BmpRead ReadBmp(const std::string& path, Rgb24Image* image) {
@@ -146,19 +107,19 @@ BmpRead ReadBmp(const std::string& path, Rgb24Image* image) {
     if (fileSize < kFileHeader || !ReadAll(file.fd, header, sizeof header) || header[0] != 'B' ||
         header[1] != 'M')
         return BmpRead::NotBitmap;
-    const std::uint32_t pixelOffset = Get32(header + 10);
+    const std::uint32_t pixelOffset = vokc::GetLe32(header + 10);
 
-    std::uint8_t info[kInfoHeader];
-    if (!ReadAll(file.fd, info, sizeof info))
+    std::uint8_t infoBytes[kInfoHeader];
+    if (!ReadAll(file.fd, infoBytes, sizeof infoBytes))
         return BmpRead::ReadFailed;
-    const std::uint32_t infoSize = Get32(info);
-    const auto width = static_cast<std::int32_t>(Get32(info + 4));
-    const auto height = static_cast<std::int32_t>(Get32(info + 8));
+    const vokc::DibHeader info = vokc::GetDibHeader(infoBytes);
+    const std::uint32_t infoSize = info.size;
+    const std::int32_t width = info.width;
+    const std::int32_t height = info.height;
     // Only the form the renderer writes: 40-byte header, bottom-up, one plane, 24 bits, no
     // compression.
     if (infoSize != kInfoHeader || width <= 0 || height <= 0 || width > kMaxSide ||
-        height > kMaxSide || Get16(info + 12) != 1 || Get16(info + 14) != 24 ||
-        Get32(info + 16) != 0 ||
+        height > kMaxSide || info.planes != 1 || info.bitCount != 24 || info.compression != 0 ||
         static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxPixels ||
         pixelOffset < kFileHeader + kInfoHeader || pixelOffset > fileSize)
         return BmpRead::NotBitmap;

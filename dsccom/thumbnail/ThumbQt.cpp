@@ -1,6 +1,7 @@
 /* Converts rendered thumbnails into Qt images and runs the rendering for an owner window's
  * display. Kept apart so the rendering itself needs no Qt GUI. */
 #include "ThumbQt.h"
+#include "vok_owner.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -53,9 +54,7 @@ QImage ToQImage(const ThumbBitmap& bitmap) {
 int DisplayDepth(VokOwner owner) {
     QScreen* screen = nullptr;
     // An owner that is not a live widget counts as none.
-    auto* widget = static_cast<QWidget*>(owner);
-    if (widget && qobject_cast<QApplication*>(QCoreApplication::instance()) &&
-        QApplication::allWidgets().contains(widget))
+    if (QWidget* widget = vokc::LiveWidget(owner))
         screen = widget->screen();
     if (!screen)
         screen = QGuiApplication::primaryScreen();

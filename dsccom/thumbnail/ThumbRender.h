@@ -6,6 +6,7 @@
 #define VOK_THUMB_RENDER_H
 
 #include "VokPlatform.h"
+#include "vok_dib.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,9 +20,8 @@ constexpr std::uint64_t kMaxPixels = 4096ull * 4096ull;
 
 /* Bytes of one stored row: rows are padded to a multiple of 4 bytes. */
 inline std::size_t RowStride(int width, int bitsPerPixel) {
-    return ((static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel) + 31u) /
-            32u) *
-           4u;
+    return vokc::DibStride(static_cast<std::uint32_t>(width),
+                           static_cast<std::uint32_t>(bitsPerPixel));
 }
 
 /* A 24-bit image in bitmap layout: rows in stored order (bottom row first), blue, green, red

@@ -1,6 +1,6 @@
 // Files of the download: DSC numbering of a destination folder (FindLastJpegFile), the paths
-// the owner asks for, and the writer behind every downloaded file. A file is written under a
-// hidden temporary name beside its destination and linked to its DSC name only when whole.
+// the owner asks for, and the writer behind every downloaded file. A file has no name in its
+// destination until it is whole; then it gets its DSC name, never replacing another file.
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -15,6 +15,7 @@
 
 #include "DscFiles.h"
 #include "DscTransfer.h"
+#include "vok_files.h"
 
 namespace {
 
@@ -41,13 +42,6 @@ bool canCreateIn(const char* folder) {
     close(fd);
     unlink(path.c_str());
     return true;
-}
-
-// mkstemp makes the file private; a downloaded image gets the mode any new file would get.
-mode_t fileMode() {
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
 }
 
 void copyOut(char* out, size_t capacity, const std::string& text) {
@@ -92,87 +86,45 @@ void DscFiles_StartRun() {
 
 int DscFiles_Begin(DscFileWriter* w, const char* folder) {
     DscFiles_Abort(w);
-    w->folder = folder ? folder : "";
-    w->tempPath = DscFiles_Join(folder, ".VOK-download-XXXXXX");
     w->written = 0;
-    w->fd = mkostemp(&w->tempPath[0], O_CLOEXEC);
-    if (w->fd < 0) {
-        int error = errno ? errno : EIO;
-        w->tempPath.clear();
-        return error;
-    }
-    fchmod(w->fd, fileMode());
-    return 0;
+    return vokc::BeginNewFile(&w->file, folder, ".VOK-download-");
 }
 
 int DscFiles_Write(DscFileWriter* w, const uint8_t* data, size_t length) {
-    if (w->fd < 0)
+    if (w->file.fd < 0)
         return EBADF;
     while (length > 0) {
         size_t piece = length < kPiece ? length : kPiece;
-        ssize_t n = write(w->fd, data, piece);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 && errno ? errno : ENOSPC;
-        data += n;
-        length -= static_cast<size_t>(n);
-        w->written += static_cast<uint64_t>(n);
-        g_bytesWritten += static_cast<uint64_t>(n);
+        if (!vokc::WriteFull(w->file.fd, data, piece))
+            return errno ? errno : ENOSPC;
+        data += piece;
+        length -= piece;
+        w->written += piece;
+        g_bytesWritten += piece;
     }
     return 0;
 }
 
 int DscFiles_Commit(DscFileWriter* w, int32_t* number, int kind, char* name) {
-    if (w->fd < 0)
+    if (w->file.fd < 0)
         return EBADF;
-    // The data must be on disk before the name says the file is whole.
-    if (fsync(w->fd) != 0 && errno != EINVAL && errno != EROFS)
-        return errno ? errno : EIO;
-    if (close(w->fd) != 0) {
-        w->fd = -1;
-        return errno ? errno : EIO;
-    }
-    w->fd = -1;
     for (int32_t n = *number; n <= kHighest; ++n) {
         char bare[16];
         DscTransfer_FileName(n, kind, bare);
-        std::string target = DscFiles_Join(w->folder.c_str(), bare);
-        int rc = link(w->tempPath.c_str(), target.c_str());
-        if (rc != 0 && errno != EEXIST)
-            rc = renameat2(AT_FDCWD, w->tempPath.c_str(), AT_FDCWD, target.c_str(),
-                           RENAME_NOREPLACE);
-        if (rc != 0 && errno == EINVAL) {
-            // No hard links and no exclusive rename here: claim the name first, then replace
-            // only that empty claim.
-            int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-            if (fd >= 0) {
-                close(fd);
-                rc = rename(w->tempPath.c_str(), target.c_str());
-                if (rc != 0)
-                    unlink(target.c_str());
-            }
-        }
+        int rc = vokc::PublishNewFile(&w->file, bare);
         if (rc == 0) {
-            unlink(w->tempPath.c_str()); // gone already after a rename
-            w->tempPath.clear();
             *number = n;
             copyOut(name, 16, bare);
             return 0;
         }
-        if (errno != EEXIST)
-            return errno ? errno : EIO;
+        if (rc != EEXIST)
+            return rc;
     }
     return EEXIST;
 }
 
 void DscFiles_Abort(DscFileWriter* w) {
-    if (w->fd >= 0)
-        close(w->fd);
-    w->fd = -1;
-    if (!w->tempPath.empty())
-        unlink(w->tempPath.c_str());
-    w->tempPath.clear();
+    vokc::AbandonNewFile(&w->file);
 }
 
 int DscTransfer_HasRoom(int count, int last) {

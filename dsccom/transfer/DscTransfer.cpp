@@ -15,13 +15,12 @@
 #include "DscTransfer.h"
 #include "VokDscMsg.h"
 #include "VokReged.h"
+#include "VokSharedKeys.h"
+#include "vok_bytes.h"
+#include "vok_text.h"
 
 namespace {
 
-const char kProductRoot[] = "software\\Quintaral";
-const char kProductModel[] = "VQL-RT70";
-const char kEventSubkey[] = "Event_App";
-const char kAppSubkey[] = "Application";
 const int32_t kHighest = 99999;
 const uint32_t kMaxBlocks = 65536; // block numbers travel as 16 bits
 const intptr_t kMailAbort = 50;
@@ -35,7 +34,7 @@ int32_t g_written = 0;
 
 std::string settingsKey() {
     char key[VOK_MAX_PATH];
-    Union2Strings(key, kProductRoot, kProductModel);
+    Union2Strings(key, VOK_KEY_ROOT, VOK_KEY_MODEL);
     return key;
 }
 
@@ -60,24 +59,6 @@ std::string currentFolder() {
     return getcwd(buffer, sizeof buffer) ? buffer : DscFiles_HomeFolder();
 }
 
-// Catalogue texts carry "%d" fields; they are filled here without handing a translated text
-// to printf as its format.
-std::string catalogueText(int number, std::initializer_list<int> values) {
-    char pattern[VOK_MSG_BUFFER] = {};
-    VokDsc_Msg_GetString(number, pattern, sizeof pattern);
-    std::string out;
-    auto next = values.begin();
-    for (const char* p = pattern; *p; ++p) {
-        if (p[0] == '%' && p[1] == 'd' && next != values.end()) {
-            out += std::to_string(*next++);
-            ++p;
-        } else {
-            out += *p;
-        }
-    }
-    return out;
-}
-
 // The destination folder must leave room for a DSC name inside the fixed-size record.
 bool setDestination(DscConnection* c, const std::string& folder, int32_t last) {
     if (folder.size() + 13 >= sizeof c->destFolder)
@@ -92,10 +73,6 @@ uint8_t kindRequest(int kind) {
     return kind == 2 ? 1 : (kind == 3 || kind == 4) ? 2 : 0;
 }
 
-uint32_t u32At(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 int indexInfo(uint32_t index, int32_t* kind, uint32_t* size) {
     uint8_t payload[4] = {static_cast<uint8_t>(index), static_cast<uint8_t>(index >> 8),
                           static_cast<uint8_t>(index >> 16), static_cast<uint8_t>(index >> 24)};
@@ -105,7 +82,7 @@ int indexInfo(uint32_t index, int32_t* kind, uint32_t* size) {
         return result;
     const uint8_t* r = DscCom_Record()->recvBuffer;
     *kind = r[4];
-    *size = u32At(r + 5);
+    *size = vokc::GetLe32(r + 5);
     return *size == 0 ? DSC_ERR_SIZE0 : DSC_OK;
 }
 
@@ -296,16 +273,16 @@ bool cancelRequested(Run* run) {
 
 // Modes 1 and 2: the kept folder, or one the user browses to while it has no room.
 int chooseAllDestination(DscConnection* c, int mode, int32_t total, const char* fixed) {
-    std::string mail = readFolder(kEventSubkey, "Path_Mail");
-    std::string image = readFolder(kEventSubkey, "Path_Image");
+    std::string mail = readFolder(VOK_SUBKEY_EVENT, VOK_VALUE_PATH_MAIL);
+    std::string image = readFolder(VOK_SUBKEY_EVENT, VOK_VALUE_PATH_IMAGE);
     std::string folder = fixed ? fixed : (mode == 1 ? image : mail);
     for (;;) {
         int32_t last = FindLastJpegFile(folder.c_str());
         if (DscTransfer_HasRoom(total, last) && setDestination(c, folder, last)) {
             if (!fixed) {
                 (mode == 1 ? image : mail) = folder;
-                writeFolder(kEventSubkey, "Path_Mail", mail);
-                writeFolder(kEventSubkey, "Path_Image", image);
+                writeFolder(VOK_SUBKEY_EVENT, VOK_VALUE_PATH_MAIL, mail);
+                writeFolder(VOK_SUBKEY_EVENT, VOK_VALUE_PATH_IMAGE, image);
             }
             return DSC_OK;
         }
@@ -337,7 +314,7 @@ int runAll(int mode, int32_t total, const char* fixed) {
     DscFiles_StartRun();
     Run run = {c, mode, openProgress(c, nullptr), total, 0};
     for (int i = 0; i < total; ++i) {
-        prepareFile(&run, i, catalogueText(VOK_MSG_DOWNLOAD_PROGRESS, {i + 1, i + 1, total}));
+        prepareFile(&run, i, vokc::CatalogueText(VOK_MSG_DOWNLOAD_PROGRESS, {i + 1, i + 1, total}));
         Source s;
         s.index = static_cast<uint32_t>(i);
         result = copyOne(&run, s);
@@ -364,7 +341,8 @@ int runPicked(const DscPickedImage* images, int count, void* parent) {
     int result = DSC_OK;
     for (int i = 0; i < count; ++i) {
         const DscPickedImage& p = images[i];
-        prepareFile(&run, i, catalogueText(VOK_MSG_DOWNLOAD_PROGRESS, {p.image, i + 1, count}));
+        prepareFile(&run, i,
+                    vokc::CatalogueText(VOK_MSG_DOWNLOAD_PROGRESS, {p.image, i + 1, count}));
         Source s;
         s.folder = static_cast<uint16_t>(p.folder);
         s.image = p.image;
@@ -384,7 +362,7 @@ int runPicked(const DscPickedImage* images, int count, void* parent) {
 // Mode 0: the folder browser and the transfer path dialog until a usable folder with room is
 // chosen, or the user declines.
 int choosePickedDestination(DscConnection* c, int count, void* parent) {
-    std::string folder = readFolder(kAppSubkey, "Path_dir");
+    std::string folder = readFolder(VOK_SUBKEY_APPLICATION, VOK_VALUE_PATH_DIR);
     if (!isFolder(folder))
         folder = currentFolder();
     for (;;) {
@@ -396,7 +374,7 @@ int choosePickedDestination(DscConnection* c, int count, void* parent) {
         int problem = DscTransfer_CheckFolder(folder.c_str());
         int32_t last = problem ? 0 : FindLastJpegFile(folder.c_str());
         if (!problem) {
-            writeFolder(kAppSubkey, "Path_dir", folder);
+            writeFolder(VOK_SUBKEY_APPLICATION, VOK_VALUE_PATH_DIR, folder);
             if (!DscTransfer_HasRoom(count, last) || !setDestination(c, folder, last))
                 problem = VOK_MSG_FOLDER_NOT_COPYABLE;
         }

@@ -2,6 +2,7 @@
  * or written at a time in the per-user settings store. Nothing here is shown to the user; a
  * missing value is an ordinary result that the callers turn into their defaults. */
 #include "VokReged.h"
+#include "VokSharedKeys.h"
 
 #include "RegFile.h"
 
@@ -10,8 +11,6 @@
 using namespace vokreg;
 
 namespace {
-
-const char kProductRoot[] = "software\\Quintaral";
 
 struct SetRequest {
     std::string keyPath;
@@ -117,7 +116,7 @@ int Check_Vok_Reg_Data(const char* modelKey, const char* subkey, const char* val
     *number = 0;
     if (!modelKey)
         return 0;
-    std::string keyPath = std::string(kProductRoot) + "\\" + modelKey;
+    std::string keyPath = std::string(VOK_KEY_ROOT) + "\\" + modelKey;
     Value value;
     if (!queryValue(keyPath.c_str(), subkey, valueName, ValueKind::Number, value))
         return 0;
@@ -131,5 +130,5 @@ int Reg_Change_TargetKeyData(const char* keyPath, const char* subkey, const char
     Value value;
     value.kind = ValueKind::Number;
     value.number = number;
-    return storeValue(keyPath, subkey, "Active", value) ? 1 : 0;
+    return storeValue(keyPath, subkey, VOK_VALUE_ACTIVE, value) ? 1 : 0;
 }
