@@ -33,15 +33,13 @@ bool matchesPattern(const char* name) {
     return strlen(name) == 12 && strncasecmp(name, "DSC", 3) == 0 && name[8] == '.';
 }
 
-// A file can be created in folder: the check the numbering and the folder choice share.
+// A file can be created in folder: the check the numbering and the folder choice share. The
+// probe never has a name that a signal could leave behind.
 bool canCreateIn(const char* folder) {
-    std::string path = DscFiles_Join(folder, ".VOKXXXXXX");
-    int fd = mkostemp(&path[0], O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    close(fd);
-    unlink(path.c_str());
-    return true;
+    vokc::NewFile probe;
+    bool ok = vokc::BeginNewFile(&probe, folder, ".VOK") == 0;
+    vokc::AbandonNewFile(&probe);
+    return ok;
 }
 
 void copyOut(char* out, size_t capacity, const std::string& text) {

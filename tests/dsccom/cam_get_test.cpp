@@ -1,14 +1,18 @@
 // rt70cam get-all and get against the virtual camera: byte-for-byte copies numbered from
 // DSC00001 and continued by a second run, picked images, full and missing folders, images the
-// camera does not have, a camera that stops answering, Ctrl-C, and the usage errors.
+// camera does not have, a camera that stops answering, Ctrl-C, a kill in the middle of a file,
+// and the usage errors.
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <fstream>
+#include <memory>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -96,6 +100,67 @@ TEST(CamGet, CameraThatStopsAnsweringLeavesNoPartialFile) {
     EXPECT_EQ(Names(home.dest), (std::vector<std::string>{"DSC00001.jpg"}));
     EXPECT_EQ(ReadBytes(home.dest + "/DSC00001.jpg"), ReadBytes(card + "/100/0001.jpg"));
     EXPECT_EQ(r.out, home.dest + "/DSC00001.jpg\n");
+}
+
+// Whether pid holds open a file of folder that has no DSC name yet (an O_TMPFILE file shows
+// as "folder/#123 (deleted)", a named temporary file under its hidden name).
+bool WritingInto(pid_t pid, const std::string& folder) {
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(fds.c_str()), &closedir);
+    while (dir) {
+        const dirent* e = readdir(dir.get());
+        if (!e)
+            break;
+        char target[4096];
+        const ssize_t n = readlink((fds + "/" + e->d_name).c_str(), target, sizeof target - 1);
+        if (n <= 0)
+            continue;
+        const std::string path(target, static_cast<size_t>(n));
+        if (path.compare(0, folder.size() + 1, folder + "/") == 0 &&
+            path.compare(folder.size() + 1, 3, "DSC") != 0)
+            return true;
+    }
+    return false;
+}
+
+// rt70cam ended by a signal in the middle of a file leaves no hidden partial file, on file
+// systems with O_TMPFILE and (through the hook) without.
+TEST(CamGet, KilledMidFileLeavesNoHiddenFile) {
+    struct Case {
+        int signal;
+        const char* noTmpFile;
+    } cases[] = {
+        {SIGKILL, nullptr}, {SIGTERM, nullptr}, {SIGHUP, nullptr}, {SIGTERM, "1"}, {SIGHUP, "1"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(strsignal(c.signal)) + (c.noTmpFile ? " without O_TMPFILE" : ""));
+        GetHome home;
+        std::string card = MakeSizedCard(home.dir, {70000, 70000, 70000});
+        // A dropped block request keeps the second file open while its retry waits.
+        SimCamera camera(home.dir, card, {"--fault", "133:5:drop"});
+        voktest::ScopedEnv hook("VOK_TEST_NO_TMPFILE", c.noTmpFile);
+        pid_t pid = voktest::SpawnQuiet({voktest::TestBin("rt70cam"), "get-all", home.dest});
+        ASSERT_GT(pid, 0);
+        // Stopped while it holds a partial file, so that the signal meets it mid-file.
+        bool caught = false;
+        for (int i = 0; i < 20000 && !caught; ++i) {
+            if (WritingInto(pid, home.dest)) {
+                kill(pid, SIGSTOP);
+                caught = WritingInto(pid, home.dest);
+                if (!caught)
+                    kill(pid, SIGCONT);
+            } else {
+                usleep(200);
+            }
+        }
+        EXPECT_TRUE(caught) << "rt70cam never seen writing";
+        kill(pid, c.signal);
+        kill(pid, SIGCONT);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << status;
+        for (const std::string& name : Names(home.dest))
+            EXPECT_EQ(name.compare(0, 3, "DSC"), 0) << name;
+    }
 }
 
 TEST(CamGet, EmptyCamera) {

@@ -27,10 +27,15 @@ TEST(CamThumb, WritesTheCameraThumbnail) {
         const char* image;
         int width; // the demo pictures are 4:3, so thumbnails are 160 x 120
     } images[] = {{"100:1", 160}, {"100:3", 160}, {"100:4", 160}, {"101:1", 160}};
+    // A new file gets the mode the umask gives, as every other file the user writes.
+    const mode_t mask = umask(027);
     for (auto& i : images) {
         std::string file = out + "/" + std::string(i.image).replace(3, 1, "-") + ".jpg";
         ProgramRun r = home.rt70cam(std::string("thumb ") + i.image + " '" + file + "'");
         EXPECT_EQ(r.status, 0) << i.image << r.err;
+        struct stat st;
+        ASSERT_EQ(stat(file.c_str(), &st), 0) << i.image;
+        EXPECT_EQ(st.st_mode & 07777, 0640u) << i.image;
         std::vector<uint8_t> bytes = ReadBytes(file);
         ASSERT_GT(bytes.size(), 4u) << i.image;
         EXPECT_EQ(bytes[0], 0xFF);
@@ -42,10 +47,16 @@ TEST(CamThumb, WritesTheCameraThumbnail) {
         EXPECT_LE(picture.height(), 120) << i.image;
         EXPECT_EQ(r.log, "");
     }
-    // A file of that name is replaced whole; nothing else is left behind anywhere.
+    // A file of that name is replaced whole and keeps its mode; nothing else is left behind
+    // anywhere.
     std::string file = out + "/100-1.jpg";
+    ASSERT_EQ(chmod(file.c_str(), 0604), 0);
     ProgramRun again = home.rt70cam("thumb 100:2 '" + file + "'");
+    umask(mask);
     EXPECT_EQ(again.status, 0) << again.err;
+    struct stat st;
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
     QImage second(QString::fromStdString(file));
     EXPECT_EQ(second.width(), 160);
     EXPECT_EQ(voktest::Names(out).size(), 4u);

@@ -82,7 +82,7 @@ TEST_F(SimCamera, FolderPagesOfFifty) {
             expectWellFramed(r);
             EXPECT_EQ(r[1], page);
             EXPECT_EQ(r[3], 11);
-            counts.push_back(rt70sim::getU32(&r[4]));
+            counts.push_back(rt70sim::GetLe32(&r[4]));
         }
         const std::vector<uint32_t> want = total == 49   ? std::vector<uint32_t>{49, 0, 0}
                                            : total == 50 ? std::vector<uint32_t>{50, 0, 0}
@@ -96,8 +96,8 @@ TEST_F(SimCamera, FolderPagesOfFifty) {
         EXPECT_EQ(list[3], 13);
         const int onPage = total > 50 ? total - 50 : total;
         for (int i = 0; i < onPage; ++i)
-            EXPECT_EQ(rt70sim::getU16(&list[4 + 2 * i]), 100 + last * 50 + i);
-        EXPECT_EQ(rt70sim::getU16(&list[4 + 2 * onPage]), 0);
+            EXPECT_EQ(rt70sim::GetLe16(&list[4 + 2 * i]), 100 + last * 50 + i);
+        EXPECT_EQ(rt70sim::GetLe16(&list[4 + 2 * onPage]), 0);
     }
 }
 
@@ -109,14 +109,14 @@ TEST_F(SimCamera, ImagePagesOfFiftyPerFolder) {
     start();
     const Bytes p0 = ask(request(7, 0, {100, 0}));
     EXPECT_EQ(p0[3], 8);
-    EXPECT_EQ(rt70sim::getU16(&p0[4]), 50);
-    EXPECT_EQ(rt70sim::getU16(&ask(request(7, 1, {100, 0}))[4]), 1);
-    EXPECT_EQ(rt70sim::getU16(&ask(request(7, 0, {101, 0}))[4]), 49);
-    EXPECT_EQ(rt70sim::getU16(&ask(request(7, 0, {99, 0}))[4]), 0);
+    EXPECT_EQ(rt70sim::GetLe16(&p0[4]), 50);
+    EXPECT_EQ(rt70sim::GetLe16(&ask(request(7, 1, {100, 0}))[4]), 1);
+    EXPECT_EQ(rt70sim::GetLe16(&ask(request(7, 0, {101, 0}))[4]), 49);
+    EXPECT_EQ(rt70sim::GetLe16(&ask(request(7, 0, {99, 0}))[4]), 0);
     const Bytes list = ask(request(14, 1, {100, 0}));
     EXPECT_EQ(list[3], 15);
-    EXPECT_EQ(rt70sim::getU16(&list[4]), 51);
-    EXPECT_EQ(rt70sim::getU16(&list[6]), 0);
+    EXPECT_EQ(rt70sim::GetLe16(&list[4]), 51);
+    EXPECT_EQ(rt70sim::GetLe16(&list[6]), 0);
 }
 
 TEST_F(SimCamera, RunningCountEndsWithTheEndMark) {
@@ -130,7 +130,7 @@ TEST_F(SimCamera, RunningCountEndsWithTheEndMark) {
             const Bytes r = ask(request(130, page));
             EXPECT_EQ(r[3], 131);
             EXPECT_EQ(r[1], page);
-            counts.push_back(rt70sim::getU32(&r[4]));
+            counts.push_back(rt70sim::GetLe32(&r[4]));
             if (counts.back() == 0xFFFFFFFFu)
                 break;
         }
@@ -154,7 +154,7 @@ TEST_F(SimCamera, InformationAndBlocksGiveTheFileBytes) {
     expectWellFramed(r);
     EXPECT_EQ(r[3], 29);
     EXPECT_EQ(r[4], 1);
-    EXPECT_EQ(rt70sim::getU32(&r[5]), big.size());
+    EXPECT_EQ(rt70sim::GetLe32(&r[5]), big.size());
     Bytes got;
     for (uint8_t b = 0; b < 2; ++b) {
         r = ask(request(30, b, {100, 0, 1, 0, b, 0, 0}));
@@ -180,7 +180,7 @@ TEST_F(SimCamera, InformationAndBlocksGiveTheFileBytes) {
         EXPECT_EQ(r[4], kinds[i]);
     }
     r = ask(request(132, 0, {1, 0, 0, 0}));
-    EXPECT_EQ(rt70sim::getU32(&r[5]), small.size());
+    EXPECT_EQ(rt70sim::GetLe32(&r[5]), small.size());
     r = ask(request(133, 0, {1, 0, 0, 0, 0, 0, 2}));
     EXPECT_EQ(r[3], 5);
     EXPECT_TRUE(std::equal(small.begin(), small.end(), r.begin() + 4));
@@ -201,7 +201,7 @@ TEST_F(SimCamera, TiffGivesItsJpegStillForSelectorZero) {
     start();
     Bytes r = ask(request(132, 0, {0, 0, 0, 0}));
     EXPECT_EQ(r[4], 2);
-    EXPECT_EQ(rt70sim::getU32(&r[5]), tiff.size());
+    EXPECT_EQ(rt70sim::GetLe32(&r[5]), tiff.size());
     r = ask(request(133, 0, {0, 0, 0, 0, 0, 0, 1}));
     EXPECT_TRUE(std::equal(r.begin() + 4, r.begin() + 4 + 32768, tiff.begin()));
     r = ask(request(133, 0, {0, 0, 0, 0, 0, 0, 0}));
@@ -220,7 +220,7 @@ TEST_F(SimCamera, TiffWithoutItsStillIsConvertedForThumbnailAndSelectorZero) {
     EXPECT_EQ(r[3], 29);
     EXPECT_EQ(r[4], 2);
     r = ask(request(132, 0, {0, 0, 0, 0}));
-    EXPECT_EQ(rt70sim::getU32(&r[5]), tiff.size());
+    EXPECT_EQ(rt70sim::GetLe32(&r[5]), tiff.size());
     Bytes still;
     for (uint8_t b = 0; b * 32768u < tiff.size(); ++b) {
         r = ask(request(133, b, {0, 0, 0, 0, b, 0, 0}));
@@ -249,7 +249,7 @@ TEST_F(SimCamera, MotionJpegMovieWithoutItsStillGivesItsFirstPicture) {
     Bytes r = ask(request(22, 0, {100, 0, 1, 0}));
     ASSERT_EQ(r[3], 29);
     EXPECT_EQ(r[4], 3);
-    const uint32_t size = rt70sim::getU32(&r[5]);
+    const uint32_t size = rt70sim::GetLe32(&r[5]);
     r = ask(request(30, 0, {100, 0, 1, 0, 0, 0, 0}));
     rt70sim::Picture thumb;
     ASSERT_TRUE(rt70sim::decodeJpeg(Bytes(r.begin() + 4, r.begin() + 4 + size), 10000, &thumb));
@@ -270,7 +270,7 @@ TEST_F(SimCamera, ThumbnailsAreSmallJpegsOfTheImage) {
     Bytes r = ask(request(22, 0, {100, 0, 1, 0}));
     EXPECT_EQ(r[3], 29);
     EXPECT_EQ(r[4], 1);
-    const uint32_t size = rt70sim::getU32(&r[5]);
+    const uint32_t size = rt70sim::GetLe32(&r[5]);
     ASSERT_GT(size, 0u);
     ASSERT_LE(size, 32768u);
     r = ask(request(30, 0, {100, 0, 1, 0, 0, 0, 0}));
@@ -308,8 +308,8 @@ std::vector<Bytes> blocksOf(const Bytes& file) {
 Bytes announcement(uint8_t code, uint32_t first, uint32_t second) {
     Bytes p(9);
     p[0] = code;
-    rt70sim::putU32(&p[1], first);
-    rt70sim::putU32(&p[5], second);
+    rt70sim::PutLe32(&p[1], first);
+    rt70sim::PutLe32(&p[5], second);
     return rt70sim::buildPacket(8, 0, 21, p.data(), p.size());
 }
 
@@ -333,7 +333,7 @@ TEST_F(SimCamera, UploadStoresTheFileOnTheCard) {
     EXPECT_EQ(r[4], 0);
     EXPECT_EQ(ReadBytes(card_ + "/100/0002.jpg"), file);
     // And it is listed.
-    EXPECT_EQ(rt70sim::getU16(&ask(request(7, 0, {100, 0}))[4]), 2);
+    EXPECT_EQ(rt70sim::GetLe16(&ask(request(7, 0, {100, 0}))[4]), 2);
 }
 
 TEST_F(SimCamera, MovieUploadKeepsItsStill) {
@@ -391,8 +391,8 @@ TEST_F(SimCamera, DeleteRemovesTheImageAndItsStill) {
     EXPECT_TRUE(exists(card_ + "/100/0002.jpg"));
     EXPECT_EQ(ask(request(17, 0, {100, 0, 1, 0}))[4], 2);
     const Bytes list = ask(request(14, 0, {100, 0}));
-    EXPECT_EQ(rt70sim::getU16(&list[4]), 2);
-    EXPECT_EQ(rt70sim::getU16(&list[6]), 0);
+    EXPECT_EQ(rt70sim::GetLe16(&list[4]), 2);
+    EXPECT_EQ(rt70sim::GetLe16(&list[6]), 0);
 }
 
 TEST_F(SimCamera, ClockRegistersSitAtTheVariantsAddresses) {
@@ -408,19 +408,19 @@ TEST_F(SimCamera, ClockRegistersSitAtTheVariantsAddresses) {
         Bytes r = variant == '2' ? ask(request(53, 0, {lo(base)}))
                                  : ask(request(53, 0, {lo(base), hi(base)}));
         EXPECT_EQ(r[3], 54);
-        EXPECT_EQ(rt70sim::getU16(&r[4]), 2001) << variant;
-        EXPECT_EQ(rt70sim::getU16(&ask(request(53, 0, {lo(base + 1), hi(base + 1)}))[4]), 0x0C1F);
-        EXPECT_EQ(rt70sim::getU16(&ask(request(53, 0, {lo(base + 2), hi(base + 2)}))[4]), 0x173B);
+        EXPECT_EQ(rt70sim::GetLe16(&r[4]), 2001) << variant;
+        EXPECT_EQ(rt70sim::GetLe16(&ask(request(53, 0, {lo(base + 1), hi(base + 1)}))[4]), 0x0C1F);
+        EXPECT_EQ(rt70sim::GetLe16(&ask(request(53, 0, {lo(base + 2), hi(base + 2)}))[4]), 0x173B);
         now_ += 60; // a minute later it is the next year
-        EXPECT_EQ(rt70sim::getU16(&ask(request(53, 0, {lo(base), hi(base)}))[4]), 2002);
+        EXPECT_EQ(rt70sim::GetLe16(&ask(request(53, 0, {lo(base), hi(base)}))[4]), 2002);
         // Out-of-range fields are refused.
         EXPECT_EQ(ask(request(52, 0, {lo(base + 1), hi(base + 1), 30, 2}))[4], 2);
         EXPECT_EQ(ask(request(52, 0, {lo(base + 2), hi(base + 2), 0, 24}))[4], 2);
         // The other variant's addresses are plain registers.
         const unsigned other = variant == '2' ? 0x140 : 0xC0;
-        EXPECT_EQ(rt70sim::getU16(&ask(request(53, 0, {lo(other), hi(other)}))[4]), 0);
+        EXPECT_EQ(rt70sim::GetLe16(&ask(request(53, 0, {lo(other), hi(other)}))[4]), 0);
         EXPECT_EQ(ask(request(52, 0, {lo(other), hi(other), 7, 0}))[4], 0);
-        EXPECT_EQ(rt70sim::getU16(&ask(request(53, 0, {lo(other), hi(other)}))[4]), 7);
+        EXPECT_EQ(rt70sim::GetLe16(&ask(request(53, 0, {lo(other), hi(other)}))[4]), 7);
     }
 }
 

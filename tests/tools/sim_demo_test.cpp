@@ -83,38 +83,38 @@ TEST_F(SimDemo, ExifBlockIsAWellFormedTiffDirectory) {
     const uint8_t* t = app1.data() + 6;
     const size_t size = app1.size() - 6;
     ASSERT_EQ(std::string(app1.begin() + 6, app1.begin() + 8), "II");
-    EXPECT_EQ(rt70sim::getU16(t + 2), 42);
+    EXPECT_EQ(rt70sim::GetLe16(t + 2), 42);
     // The entry of a tag in the directory at `ifd`, checked against the block's end.
     auto find = [&](uint32_t ifd, uint16_t tag) -> const uint8_t* {
         if (ifd + 2 > size)
             return nullptr;
-        const uint16_t n = rt70sim::getU16(t + ifd);
+        const uint16_t n = rt70sim::GetLe16(t + ifd);
         for (uint16_t i = 0; i < n && ifd + 2 + 12u * (i + 1) <= size; ++i)
-            if (rt70sim::getU16(t + ifd + 2 + 12 * i) == tag)
+            if (rt70sim::GetLe16(t + ifd + 2 + 12 * i) == tag)
                 return t + ifd + 2 + 12 * i;
         return nullptr;
     };
     auto text = [&](const uint8_t* e) {
-        const uint32_t count = rt70sim::getU32(e + 4);
-        const uint8_t* at = count <= 4 ? e + 8 : t + rt70sim::getU32(e + 8);
+        const uint32_t count = rt70sim::GetLe32(e + 4);
+        const uint8_t* at = count <= 4 ? e + 8 : t + rt70sim::GetLe32(e + 8);
         EXPECT_LE(static_cast<size_t>(at - t) + count, size);
         return std::string(reinterpret_cast<const char*>(at), count ? count - 1 : 0);
     };
-    const uint32_t ifd0 = rt70sim::getU32(t + 4);
+    const uint32_t ifd0 = rt70sim::GetLe32(t + 4);
     ASSERT_TRUE(find(ifd0, 0x010F) && find(ifd0, 0x0110) && find(ifd0, 0x0132));
     EXPECT_EQ(text(find(ifd0, 0x010F)), "Make");
     EXPECT_EQ(text(find(ifd0, 0x0110)), "Model");
     EXPECT_EQ(text(find(ifd0, 0x0132)), "2002:01:02 03:04:05");
     ASSERT_TRUE(find(ifd0, 0x8769));
-    const uint32_t exif = rt70sim::getU32(find(ifd0, 0x8769) + 8);
+    const uint32_t exif = rt70sim::GetLe32(find(ifd0, 0x8769) + 8);
     EXPECT_EQ(exif % 2, 0u);
     ASSERT_TRUE(find(exif, 0x9000) && find(exif, 0x9003) && find(exif, 0xA002) &&
                 find(exif, 0xA003) && find(exif, 0xA005));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(find(exif, 0x9000) + 8), 4), "0210");
     EXPECT_EQ(text(find(exif, 0x9003)), "2002:01:02 03:04:05");
-    EXPECT_EQ(rt70sim::getU32(find(exif, 0xA002) + 8), 640u);
-    EXPECT_EQ(rt70sim::getU32(find(exif, 0xA003) + 8), 480u);
-    const uint32_t interop = rt70sim::getU32(find(exif, 0xA005) + 8);
+    EXPECT_EQ(rt70sim::GetLe32(find(exif, 0xA002) + 8), 640u);
+    EXPECT_EQ(rt70sim::GetLe32(find(exif, 0xA003) + 8), 480u);
+    const uint32_t interop = rt70sim::GetLe32(find(exif, 0xA005) + 8);
     ASSERT_TRUE(find(interop, 0x0001));
     EXPECT_EQ(text(find(interop, 0x0001)), "R98");
 }
@@ -140,14 +140,14 @@ TEST_F(SimDemo, TiffIsUncompressedRgbWithItsPixels) {
     const Bytes tiff = ReadBytes(dir_ + "/card/100/0004.tif");
     ASSERT_GT(tiff.size(), 200u);
     EXPECT_EQ(std::string(tiff.begin(), tiff.begin() + 2), "II");
-    const uint32_t ifd = rt70sim::getU32(&tiff[4]);
-    const uint16_t n = rt70sim::getU16(&tiff[ifd]);
+    const uint32_t ifd = rt70sim::GetLe32(&tiff[4]);
+    const uint16_t n = rt70sim::GetLe16(&tiff[ifd]);
     uint32_t width = 0, height = 0, offset = 0, bytes = 0, compression = 0, photometric = 0;
     for (uint16_t i = 0; i < n; ++i) {
         const uint8_t* e = &tiff[ifd + 2 + 12 * i];
-        const uint16_t tag = rt70sim::getU16(e);
+        const uint16_t tag = rt70sim::GetLe16(e);
         const uint32_t value =
-            rt70sim::getU16(e + 2) == 3 ? rt70sim::getU16(e + 8) : rt70sim::getU32(e + 8);
+            rt70sim::GetLe16(e + 2) == 3 ? rt70sim::GetLe16(e + 8) : rt70sim::GetLe32(e + 8);
         width = tag == 256 ? value : width;
         height = tag == 257 ? value : height;
         compression = tag == 259 ? value : compression;
@@ -181,7 +181,7 @@ TEST(SimTiff, ReaderTakesPlainRgbAndRefusesTheRest) {
     EXPECT_FALSE(rt70sim::readRgbTiff(wrong, &back));
     Bytes packed = tiff;
     for (size_t e = 10; e + 12 <= 10 + 13 * 12; e += 12)
-        if (rt70sim::getU16(&packed[e]) == 259)
+        if (rt70sim::GetLe16(&packed[e]) == 259)
             packed[e + 8] = 5;
     EXPECT_FALSE(rt70sim::readRgbTiff(packed, &back));
     EXPECT_FALSE(rt70sim::readRgbTiff(Bytes{}, &back));
@@ -221,11 +221,11 @@ TEST_F(SimDemo, AudioMemoIsPcmWave) {
     const Bytes wav = ReadBytes(dir_ + "/card/101/0002.wav");
     ASSERT_EQ(wav.size(), 44u + 8000);
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
-    EXPECT_EQ(rt70sim::getU32(&wav[4]), wav.size() - 8);
+    EXPECT_EQ(rt70sim::GetLe32(&wav[4]), wav.size() - 8);
     EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(rt70sim::getU16(&wav[20]), 1);
-    EXPECT_EQ(rt70sim::getU32(&wav[24]), 8000u);
-    EXPECT_EQ(rt70sim::getU32(&wav[40]), 8000u);
+    EXPECT_EQ(rt70sim::GetLe16(&wav[20]), 1);
+    EXPECT_EQ(rt70sim::GetLe32(&wav[24]), 8000u);
+    EXPECT_EQ(rt70sim::GetLe32(&wav[40]), 8000u);
 }
 
 TEST_F(SimDemo, CardListsAsDesigned) {

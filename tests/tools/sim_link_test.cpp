@@ -34,21 +34,21 @@ class SimLink : public SimTest {
     }
     Bytes control(int dev, uint32_t code, uint16_t outLength, uint16_t word = 0) {
         Bytes f(8 + 2);
-        rt70sim::putU32(&f[0], code);
-        rt70sim::putU16(&f[4], 2);
-        rt70sim::putU16(&f[6], outLength);
-        rt70sim::putU16(&f[8], word);
+        rt70sim::PutLe32(&f[0], code);
+        rt70sim::PutLe16(&f[4], 2);
+        rt70sim::PutLe16(&f[6], outLength);
+        rt70sim::PutLe16(&f[8], word);
         return feed(dev, f);
     }
     Bytes write(int pipe, const Bytes& data) {
         Bytes f(4);
-        rt70sim::putU32(&f[0], static_cast<uint32_t>(data.size()));
+        rt70sim::PutLe32(&f[0], static_cast<uint32_t>(data.size()));
         f.insert(f.end(), data.begin(), data.end());
         return feed(pipe, f);
     }
     Bytes read(int pipe, uint32_t wanted) {
         Bytes f(4);
-        rt70sim::putU32(&f[0], wanted);
+        rt70sim::PutLe32(&f[0], wanted);
         return feed(pipe, f);
     }
 
@@ -103,7 +103,7 @@ TEST_F(SimLink, PeekLeavesTheReplyAndAFullReadConsumesIt) {
     EXPECT_EQ(r, (Bytes{1, 0, 0, 0, 8}));
     r = read(in, 16);
     ASSERT_EQ(r.size(), 20u);
-    EXPECT_EQ(rt70sim::getU32(r.data()), 16u);
+    EXPECT_EQ(rt70sim::GetLe32(r.data()), 16u);
     EXPECT_EQ(r[4 + 1], 9);
     EXPECT_EQ(r[4 + 3], 3);
     EXPECT_FALSE(link_.replyPending());
@@ -112,7 +112,7 @@ TEST_F(SimLink, PeekLeavesTheReplyAndAFullReadConsumesIt) {
     // Asking for more than the reply gives the reply and consumes it.
     write(out, request(2, 1));
     r = read(in, 100);
-    EXPECT_EQ(rt70sim::getU32(r.data()), 16u);
+    EXPECT_EQ(rt70sim::GetLe32(r.data()), 16u);
     EXPECT_FALSE(link_.replyPending());
 }
 
@@ -144,7 +144,7 @@ TEST_F(SimLink, FramesMayArriveByteByByte) {
     const int dev = open("DEV");
     const int out = open("PIPE00");
     Bytes frame(4);
-    rt70sim::putU32(frame.data(), 16);
+    rt70sim::PutLe32(frame.data(), 16);
     const Bytes packet = request(2, 4);
     frame.insert(frame.end(), packet.begin(), packet.end());
     Bytes answer;
@@ -153,8 +153,8 @@ TEST_F(SimLink, FramesMayArriveByteByByte) {
     }
     EXPECT_EQ(answer, (Bytes{16, 0, 0, 0}));
     Bytes f(10);
-    rt70sim::putU32(&f[0], VOKUSB_IOCTL_PRE_BULK_READ_RT70);
-    rt70sim::putU16(&f[4], 2);
+    rt70sim::PutLe32(&f[0], VOKUSB_IOCTL_PRE_BULK_READ_RT70);
+    rt70sim::PutLe16(&f[4], 2);
     answer.clear();
     for (uint8_t b : f)
         link_.feed(dev, &b, 1, answer);

@@ -1,5 +1,5 @@
 // rt70cam thumb and browse. thumb fetches one thumbnail the way the selection dialog does
-// and writes it whole under a temporary name first; browse needs a display and is the only
+// and writes it whole beside its destination first; browse needs a display and is the only
 // command that creates a Qt application.
 #include <errno.h>
 #include <stdio.h>
@@ -20,6 +20,7 @@
 #include "VokMsgNumbers.h"
 #include "cam_common.h"
 #include "cam_browse.h"
+#include "vok_files.h"
 
 const char kCamBrowseUsage[] =
     "  thumb FOLDER:IMAGE FILE write the camera's thumbnail of that image (a JPEG) to FILE\n"
@@ -30,49 +31,6 @@ namespace {
 int badArguments(const char* why) {
     fprintf(stderr, "rt70cam: %s\n%s", why, kCamBrowseUsage);
     return 2;
-}
-
-std::vector<char> readAll(const std::string& path, bool* ok) {
-    std::vector<char> bytes;
-    *ok = false;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f)
-        return bytes;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    *ok = !ferror(f);
-    fclose(f);
-    return bytes;
-}
-
-// Writes bytes as target through a temporary file beside it, so that a failure never leaves
-// a partial thumbnail under the wanted name.
-bool writeWhole(const std::string& target, const std::vector<char>& bytes) {
-    std::string pattern = target + ".partXXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back(0);
-    int fd = mkstemp(name.data());
-    if (fd < 0)
-        return false;
-    size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<size_t>(n);
-    }
-    if (close(fd) != 0)
-        ok = false;
-    if (ok && rename(name.data(), target.c_str()) != 0)
-        ok = false;
-    if (!ok)
-        unlink(name.data());
-    return ok;
 }
 
 int thumb(const char* imageText, const char* file, const char* title) {
@@ -93,10 +51,12 @@ int thumb(const char* imageText, const char* file, const char* title) {
     }
     if (result != DSC_OK)
         return Cam_Failed(result, title);
-    bool ok = false;
-    std::vector<char> bytes = readAll(path, &ok);
+    // Written whole through a temporary file beside it, so that a failure never leaves a
+    // partial thumbnail under the wanted name; a new file gets the mode the umask gives.
+    std::string bytes;
+    bool ok = vokc::ReadWholeFile(path, &bytes, UINT32_MAX);
     unlink(path);
-    if (!ok || !writeWhole(file, bytes)) {
+    if (!ok || !vokc::ReplaceFile(file, bytes.data(), bytes.size())) {
         fprintf(stderr, "rt70cam: cannot write %s: %s\n", file, strerror(errno));
         return 1;
     }

@@ -45,7 +45,7 @@ Bytes statusReply(uint8_t seq, uint8_t status) {
 Bytes infoReply(uint8_t seq, uint8_t kind, uint32_t size) {
     uint8_t p[5];
     p[0] = kind;
-    putU32(&p[1], size);
+    PutLe32(&p[1], size);
     return reply8(seq, 29, p, sizeof p);
 }
 
@@ -121,7 +121,7 @@ Bytes listReply(uint8_t seq, uint8_t code, const std::vector<uint16_t>& numbers)
     const size_t first = static_cast<size_t>(seq) * kPageSize;
     size_t n = 0;
     for (size_t i = first; i < numbers.size() && n < kPageSize; ++i, ++n)
-        putU16(&payload[n * 2], numbers[i]);
+        PutLe16(&payload[n * 2], numbers[i]);
     return buildPacket(16, seq, code, payload, sizeof payload);
 }
 
@@ -259,8 +259,8 @@ uint8_t announce(Camera& cam, const uint8_t* p) {
     if (cam.options.writeProtected)
         return StatusProtected;
     const uint8_t code = p[0];
-    const uint32_t first = getU32(p + 1);
-    uint32_t second = getU32(p + 5);
+    const uint32_t first = GetLe32(p + 1);
+    uint32_t second = GetLe32(p + 5);
     if (code > 2 || first == 0 || (code != 0 && second == 0))
         return StatusRefused;
     if (code == 0)
@@ -344,7 +344,7 @@ std::optional<Bytes> execute(Camera& cam, const uint8_t* packet, size_t length) 
     case 10: {
         scanCard(cam.root, &cam.card);
         uint8_t n[4];
-        putU32(n, pageCount(cam.card.folders.size(), seq));
+        PutLe32(n, pageCount(cam.card.folders.size(), seq));
         return reply8(seq, 11, n, sizeof n);
     }
     case 12:
@@ -353,23 +353,24 @@ std::optional<Bytes> execute(Camera& cam, const uint8_t* packet, size_t length) 
     case 7: {
         scanCard(cam.root, &cam.card);
         uint8_t n[2];
-        putU16(n, static_cast<uint16_t>(pageCount(imageNumbers(cam.card, getU16(p)).size(), seq)));
+        PutLe16(n,
+                static_cast<uint16_t>(pageCount(imageNumbers(cam.card, GetLe16(p)).size(), seq)));
         return reply8(seq, 8, n, sizeof n);
     }
     case 14:
         scanCard(cam.root, &cam.card);
-        return listReply(seq, 15, imageNumbers(cam.card, getU16(p)));
+        return listReply(seq, 15, imageNumbers(cam.card, GetLe16(p)));
     case 130: {
         scanCard(cam.root, &cam.card);
         const size_t total = imageCount(cam.card);
         const size_t pages = (total + kPageSize - 1) / kPageSize;
         uint8_t n[4];
-        putU32(n, seq >= pages ? 0xFFFFFFFFu : pageCount(total, seq));
+        PutLe32(n, seq >= pages ? 0xFFFFFFFFu : pageCount(total, seq));
         return reply8(seq, 131, n, sizeof n);
     }
     case 22: { // thumbnail information
         scanCard(cam.root, &cam.card);
-        const CardImage* image = findImage(cam.card, getU16(p), getU16(p + 2));
+        const CardImage* image = findImage(cam.card, GetLe16(p), GetLe16(p + 2));
         Bytes jpeg, thumb;
         if (!image || !thumbnailSource(*image, &jpeg) || !makeThumbnail(jpeg, &thumb))
             return statusReply(seq, StatusNoItem);
@@ -386,8 +387,8 @@ std::optional<Bytes> execute(Camera& cam, const uint8_t* packet, size_t length) 
     case 26:
     case 132: {
         scanCard(cam.root, &cam.card);
-        const CardImage* image = code == 26 ? findImage(cam.card, getU16(p), getU16(p + 2))
-                                            : imageAtIndex(cam.card, getU32(p));
+        const CardImage* image = code == 26 ? findImage(cam.card, GetLe16(p), GetLe16(p + 2))
+                                            : imageAtIndex(cam.card, GetLe32(p));
         if (!image || !loadSource(cam, *image))
             return statusReply(seq, StatusNoItem);
         return infoReply(seq, image->kind, cam.source.infoSize);
@@ -398,21 +399,21 @@ std::optional<Bytes> execute(Camera& cam, const uint8_t* packet, size_t length) 
         uint8_t selector;
         const CardImage* image = nullptr;
         if (code == 30) {
-            block = getU16(p + 4);
+            block = GetLe16(p + 4);
             selector = p[6];
-            const bool current = cam.source.valid && cam.source.folder == getU16(p) &&
-                                 cam.source.number == getU16(p + 2);
+            const bool current = cam.source.valid && cam.source.folder == GetLe16(p) &&
+                                 cam.source.number == GetLe16(p + 2);
             if (!current) {
                 // A block read without its information command: read the image itself.
                 scanCard(cam.root, &cam.card);
-                image = findImage(cam.card, getU16(p), getU16(p + 2));
+                image = findImage(cam.card, GetLe16(p), GetLe16(p + 2));
                 if (!image || !loadSource(cam, *image))
                     return statusReply(seq, StatusNoItem);
             }
         } else {
-            block = getU16(p + 4);
+            block = GetLe16(p + 4);
             selector = p[6];
-            const uint32_t index = getU32(p);
+            const uint32_t index = GetLe32(p);
             const CardImage* at = imageAtIndex(cam.card, index);
             const bool current = cam.source.valid && !cam.source.thumbnail && at &&
                                  cam.source.folder == at->folder && cam.source.number == at->number;
@@ -429,7 +430,7 @@ std::optional<Bytes> execute(Camera& cam, const uint8_t* packet, size_t length) 
         if (cam.options.writeProtected)
             return statusReply(seq, StatusProtected);
         scanCard(cam.root, &cam.card);
-        const CardImage* image = findImage(cam.card, getU16(p), getU16(p + 2));
+        const CardImage* image = findImage(cam.card, GetLe16(p), GetLe16(p + 2));
         if (!image || !deleteImage(*image))
             return statusReply(seq, StatusRefused);
         note(cam, "deleted " + image->path);
@@ -443,11 +444,11 @@ std::optional<Bytes> execute(Camera& cam, const uint8_t* packet, size_t length) 
         return statusReply(0, receiveBlock(cam, packet, length));
     case 53: {
         uint8_t v[2];
-        putU16(v, readRegister(cam, getU16(p)));
+        PutLe16(v, readRegister(cam, GetLe16(p)));
         return reply8(seq, 54, v, sizeof v);
     }
     case 52:
-        return statusReply(seq, writeRegister(cam, getU16(p), getU16(p + 2)));
+        return statusReply(seq, writeRegister(cam, GetLe16(p), GetLe16(p + 2)));
     case 128: {
         const uint8_t event = static_cast<uint8_t>(cam.button);
         return reply8(seq, 129, &event, 1);

@@ -1,5 +1,6 @@
 /* Scanning and changing the virtual camera's card folder (see card.h for the layout). */
 #include "card.h"
+#include "vok_files.h"
 
 #include <algorithm>
 #include <cctype>
@@ -195,53 +196,11 @@ uint64_t cardUsedBytes(const std::string& root) {
 }
 
 bool readWholeFile(const std::string& path, Bytes* out, uint64_t maxBytes) {
-    out->clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-              static_cast<uint64_t>(st.st_size) <= maxBytes;
-    if (ok) {
-        out->resize(static_cast<size_t>(st.st_size));
-        size_t got = 0;
-        while (got < out->size()) {
-            const ssize_t n = ::read(fd, out->data() + got, out->size() - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += static_cast<size_t>(n);
-        }
-        out->resize(got); // a file that shrank meanwhile gives what is there
-    }
-    ::close(fd);
-    return ok;
+    return vokc::ReadWholeFile(path.c_str(), out, maxBytes);
 }
 
 bool writeFileAtomically(const std::string& path, const Bytes& data) {
-    const std::string temp = path + ".part";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    size_t done = 0;
-    bool ok = true;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
+    return vokc::ReplaceFile(path.c_str(), data.data(), data.size());
 }
 
 bool storeUpload(const Card& card, const StoredUpload& upload, std::string* mainPath) {

@@ -50,22 +50,10 @@ class Writer {
   public:
     Bytes bytes;
     void u8(uint8_t v) { bytes.push_back(v); }
-    void u16le(uint16_t v) {
-        u8(static_cast<uint8_t>(v));
-        u8(static_cast<uint8_t>(v >> 8));
-    }
-    void u32le(uint32_t v) {
-        u16le(static_cast<uint16_t>(v));
-        u16le(static_cast<uint16_t>(v >> 16));
-    }
-    void u16be(uint16_t v) {
-        u8(static_cast<uint8_t>(v >> 8));
-        u8(static_cast<uint8_t>(v));
-    }
-    void u32be(uint32_t v) {
-        u16be(static_cast<uint16_t>(v >> 16));
-        u16be(static_cast<uint16_t>(v));
-    }
+    void u16le(uint16_t v) { vokc::Append16(bytes, v, false); }
+    void u32le(uint32_t v) { vokc::Append32(bytes, v, false); }
+    void u16be(uint16_t v) { vokc::Append16(bytes, v, true); }
+    void u32be(uint32_t v) { vokc::Append32(bytes, v, true); }
     void text(const char* s, size_t n) { bytes.insert(bytes.end(), s, s + n); }
     void zeros(size_t n) { bytes.insert(bytes.end(), n, 0); }
     void append(const Bytes& b) { bytes.insert(bytes.end(), b.begin(), b.end()); }

@@ -12,12 +12,6 @@ namespace {
 
 constexpr size_t kMaxOpenLine = 64;
 
-void appendU32(Bytes& out, uint32_t v) {
-    uint8_t b[4];
-    putU32(b, v);
-    out.insert(out.end(), b, b + 4);
-}
-
 } // namespace
 
 int LinkServer::openConnection() {
@@ -84,10 +78,10 @@ bool LinkServer::step(Connection& c, const uint8_t*& data, size_t& length, Bytes
             if (c.buffer.size() < head)
                 return true;
         }
-        const uint16_t inLength = getU16(&c.buffer[4]);
+        const uint16_t inLength = GetLe16(&c.buffer[4]);
         if (!take(head + inLength))
             return true;
-        control(getU32(&c.buffer[0]), getU16(&c.buffer[6]), out);
+        control(GetLe32(&c.buffer[0]), GetLe16(&c.buffer[6]), out);
         c.buffer.clear();
         return true;
     }
@@ -95,7 +89,7 @@ bool LinkServer::step(Connection& c, const uint8_t*& data, size_t& length, Bytes
         if (!c.inFrame) {
             if (!take(4))
                 return true;
-            c.frameLength = c.frameRemaining = getU32(c.buffer.data());
+            c.frameLength = c.frameRemaining = GetLe32(c.buffer.data());
             c.buffer.clear();
             c.inFrame = true;
         }
@@ -105,7 +99,7 @@ bool LinkServer::step(Connection& c, const uint8_t*& data, size_t& length, Bytes
         length -= n;
         c.frameRemaining -= static_cast<uint32_t>(n);
         if (c.frameRemaining == 0) {
-            appendU32(out, c.frameLength);
+            vokc::Append32(out, c.frameLength, false);
             c.inFrame = false;
         }
         return true;
@@ -113,7 +107,7 @@ bool LinkServer::step(Connection& c, const uint8_t*& data, size_t& length, Bytes
     case Role::PipeIn:
         if (!take(4))
             return true;
-        readReply(getU32(c.buffer.data()), out);
+        readReply(GetLe32(c.buffer.data()), out);
         c.buffer.clear();
         return true;
     }
@@ -158,11 +152,11 @@ void LinkServer::control(uint32_t code, uint16_t outLength, Bytes& out) {
 
 void LinkServer::readReply(uint32_t wanted, Bytes& out) {
     if (!pending_) {
-        appendU32(out, 0);
+        vokc::Append32(out, 0, false);
         return;
     }
     const size_t n = std::min<size_t>(wanted, pending_->size());
-    appendU32(out, static_cast<uint32_t>(n));
+    vokc::Append32(out, static_cast<uint32_t>(n), false);
     out.insert(out.end(), pending_->begin(), pending_->begin() + static_cast<long>(n));
     if (n == pending_->size())
         pending_.reset(); // a read of the whole reply consumes it; a peek leaves it

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "vok_bytes.h"
+
 namespace rt70sim {
 
 using Bytes = std::vector<uint8_t>;
@@ -25,21 +27,11 @@ Bytes buildPacket(uint8_t type, uint8_t seq, uint8_t code, const uint8_t* payloa
 /* Recomputes the checksum after a field was changed on purpose. */
 void resealPacket(Bytes& packet);
 
-inline uint16_t getU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-inline uint32_t getU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-inline void putU16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void putU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
+// The little-endian helpers of every reply.
+using vokc::GetLe16;
+using vokc::GetLe32;
+using vokc::PutLe16;
+using vokc::PutLe32;
 
 } // namespace rt70sim
 

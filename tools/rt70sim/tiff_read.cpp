@@ -1,5 +1,6 @@
 /* A small, bounds-checked reader of uncompressed RGB TIFF files. */
 #include "tiff_read.h"
+#include "vok_bytes.h"
 
 #include <vector>
 
@@ -16,12 +17,14 @@ struct Reader {
             ok = false;
             return 0;
         }
-        return little ? static_cast<uint32_t>(b[at] | b[at + 1] << 8)
-                      : static_cast<uint32_t>(b[at] << 8 | b[at + 1]);
+        return vokc::Get16(&b[at], !little);
     }
     uint32_t u32(size_t at) {
-        const uint32_t lo = u16(at + (little ? 0 : 2)), hi = u16(at + (little ? 2 : 0));
-        return lo | hi << 16;
+        if (at + 4 > b.size()) {
+            ok = false;
+            return 0;
+        }
+        return vokc::Get32(&b[at], !little);
     }
 };
 
