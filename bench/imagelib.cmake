@@ -3,4 +3,4 @@
 add_executable(bench_imagelib ${CMAKE_CURRENT_LIST_DIR}/imagelib/bench_imagelib.cpp
                ${PROJECT_SOURCE_DIR}/tests/imagelib/image_builders.cpp)
 target_include_directories(bench_imagelib PRIVATE ${PROJECT_SOURCE_DIR}/tests/imagelib)
-target_link_libraries(bench_imagelib PRIVATE VokExif JPEG::JPEG benchmark::benchmark)
+target_link_libraries(bench_imagelib PRIVATE VokExif VokCommon JPEG::JPEG benchmark::benchmark)

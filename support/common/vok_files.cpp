@@ -20,6 +20,23 @@ struct ErrnoKeeper {
     ~ErrnoKeeper() { errno = saved; }
 };
 
+// Calls read(where, count, doneSoFar) until size bytes or the end; the count, or -1.
+template <class Read> ssize_t readUntil(void* data, size_t size, Read read) {
+    auto* p = static_cast<uint8_t*>(data);
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = read(p + done, size - done, done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<ssize_t>(done);
+}
+
 } // namespace
 
 bool WriteFull(int fd, const void* data, size_t size, WriteFn write) {
@@ -40,35 +57,13 @@ bool WriteFull(int fd, const void* data, size_t size, WriteFn write) {
 }
 
 ssize_t ReadFull(int fd, void* data, size_t size) {
-    auto* p = static_cast<uint8_t*>(data);
-    size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::read(fd, p + done, size - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    return static_cast<ssize_t>(done);
+    return readUntil(data, size, [fd](uint8_t* p, size_t n, size_t) { return ::read(fd, p, n); });
 }
 
 ssize_t PreadFull(int fd, void* data, size_t size, off_t offset) {
-    auto* p = static_cast<uint8_t*>(data);
-    size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::pread(fd, p + done, size - done, offset + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    return static_cast<ssize_t>(done);
+    return readUntil(data, size, [fd, offset](uint8_t* p, size_t n, size_t done) {
+        return ::pread(fd, p, n, offset + static_cast<off_t>(done));
+    });
 }
 
 bool CopyFd(int from, int to, WriteFn write) {

@@ -1,5 +1,6 @@
 /* Implementation of the test server of the virtual camera link (see fake_camera.h). */
 #include "fake_camera.h"
+#include "vok_bytes.h"
 
 #include <cstring>
 #include <poll.h>
@@ -31,15 +32,6 @@ bool writeAll(int fd, const void* data, size_t n) {
         n -= static_cast<size_t>(r);
     }
     return true;
-}
-
-uint32_t u32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void put32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 } // namespace
@@ -118,7 +110,7 @@ void FakeCamera::serve(int fd) {
             uint8_t head[8];
             if (!readAll(fd, head, 8))
                 return;
-            const uint32_t code = u32(head);
+            const uint32_t code = vokc::GetLe32(head);
             const uint16_t inLength = head[4] | (head[5] << 8);
             const uint16_t outLength = head[6] | (head[7] << 8);
             std::vector<uint8_t> in(inLength), out(outLength, 0);
@@ -141,7 +133,7 @@ void FakeCamera::serve(int fd) {
             uint8_t head[4];
             if (!readAll(fd, head, 4))
                 return;
-            std::vector<uint8_t> data(u32(head));
+            std::vector<uint8_t> data(vokc::GetLe32(head));
             if (!readAll(fd, data.data(), data.size()))
                 return;
             {
@@ -149,14 +141,14 @@ void FakeCamera::serve(int fd) {
                 pending_ = data;
             }
             uint8_t count[4];
-            put32(count, static_cast<uint32_t>(data.size()));
+            vokc::PutLe32(count, static_cast<uint32_t>(data.size()));
             if (!writeAll(fd, count, 4))
                 return;
         } else {
             uint8_t head[4];
             if (!readAll(fd, head, 4))
                 return;
-            const uint32_t wanted = u32(head);
+            const uint32_t wanted = vokc::GetLe32(head);
             std::vector<uint8_t> reply;
             {
                 std::lock_guard<std::mutex> lock(mutex_);
@@ -168,7 +160,7 @@ void FakeCamera::serve(int fd) {
             if (oversizedRead)
                 reply.resize(wanted + 8, 0xEE);
             uint8_t count[4];
-            put32(count, static_cast<uint32_t>(reply.size()));
+            vokc::PutLe32(count, static_cast<uint32_t>(reply.size()));
             if (!writeAll(fd, count, 4) || !writeAll(fd, reply.data(), reply.size()))
                 return;
         }

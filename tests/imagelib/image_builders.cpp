@@ -1,6 +1,7 @@
 /* Builders for test and benchmark image files. libjpeg makes the JPEG streams; everything
  * around them (directories, segments, heaps, bitmaps) is laid out byte by byte here. */
 #include "image_builders.h"
+#include "vok_bytes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,30 +14,6 @@
 
 namespace imgtest {
 namespace {
-
-uint32_t be16(const Bytes& b, size_t at) {
-    return (uint32_t(b[at]) << 8) | b[at + 1];
-}
-
-void put16(Bytes& out, uint32_t v, bool be) {
-    if (be) {
-        out.push_back(uint8_t(v >> 8));
-        out.push_back(uint8_t(v));
-    } else {
-        out.push_back(uint8_t(v));
-        out.push_back(uint8_t(v >> 8));
-    }
-}
-
-void put32(Bytes& out, uint32_t v, bool be) {
-    if (be) {
-        put16(out, v >> 16, true);
-        put16(out, v & 0xFFFF, true);
-    } else {
-        put16(out, v & 0xFFFF, false);
-        put16(out, v >> 16, false);
-    }
-}
 
 uint32_t unit(uint16_t type) {
     switch (type) {
@@ -55,10 +32,10 @@ Bytes value_bytes(const TiffEntry& e, bool be) {
     Bytes out;
     if (e.type == 3) {
         for (uint32_t n : e.numbers)
-            put16(out, n, be);
+            vokc::Append16(out, n, be);
     } else if (e.type == 4 || e.type == 5) {
         for (uint32_t n : e.numbers)
-            put32(out, n, be);
+            vokc::Append32(out, n, be);
     } else {
         out.assign(e.bytes.begin(), e.bytes.end());
     }
@@ -76,7 +53,7 @@ std::vector<Segment> segments_of(const Bytes& jpeg, size_t* scan) {
     std::vector<Segment> list;
     size_t pos = 2;
     while (pos + 4 <= jpeg.size() && !(jpeg[pos] == 0xFF && jpeg[pos + 1] == 0xDA)) {
-        size_t size = 2 + be16(jpeg, pos + 2);
+        size_t size = 2 + vokc::GetBe16(&jpeg[pos + 2]);
         list.push_back({pos, size});
         pos += size;
     }
@@ -160,7 +137,7 @@ Bytes merge_dht(const Bytes& jpeg, bool reverseSymbols) {
             written = true;
             out.push_back(0xFF);
             out.push_back(0xC4);
-            put16(out, uint32_t(tables.size() + 2), true);
+            vokc::Append16(out, uint32_t(tables.size() + 2), true);
             out.insert(out.end(), tables.begin(), tables.end());
             continue;
         }
@@ -291,26 +268,26 @@ Bytes build_tiff(const TiffPlan& plan, TiffLayout* layoutOut) {
     Bytes out;
     out.push_back(be ? 'M' : 'I');
     out.push_back(be ? 'M' : 'I');
-    put16(out, 42, be);
-    put32(out, 8, be);
+    vokc::Append16(out, 42, be);
+    vokc::Append32(out, 8, be);
     for (int d = 0; d < 4; ++d) {
         if (!present[d])
             continue;
-        put16(out, uint32_t(dirs[d].size()), be);
+        vokc::Append16(out, uint32_t(dirs[d].size()), be);
         for (size_t i = 0; i < dirs[d].size(); ++i) {
             const TiffEntry& e = dirs[d][i];
-            put16(out, e.tag, be);
-            put16(out, e.type, be);
-            put32(out, e.count, be);
+            vokc::Append16(out, e.tag, be);
+            vokc::Append16(out, e.type, be);
+            vokc::Append32(out, e.count, be);
             Bytes v = value_bytes(e, be);
             if (v.size() > 4) {
-                put32(out, valueOffset[d][i], be);
+                vokc::Append32(out, valueOffset[d][i], be);
             } else {
                 v.resize(4);
                 out.insert(out.end(), v.begin(), v.end());
             }
         }
-        put32(out, d == 0 && present[3] ? layout.ifd1 : 0, be);
+        vokc::Append32(out, d == 0 && present[3] ? layout.ifd1 : 0, be);
         for (const TiffEntry& e : dirs[d]) {
             Bytes v = value_bytes(e, be);
             if (v.size() <= 4)
@@ -353,7 +330,7 @@ TiffPlan camera_exif(bool bigEndian, uint32_t width, uint32_t height) {
 
 Bytes exif_app1(const Bytes& tiff) {
     Bytes out = {0xFF, 0xE1};
-    put16(out, uint32_t(tiff.size() + 8), true);
+    vokc::Append16(out, uint32_t(tiff.size() + 8), true);
     const char sig[6] = {'E', 'x', 'i', 'f', 0, 0};
     out.insert(out.end(), sig, sig + 6);
     out.insert(out.end(), tiff.begin(), tiff.end());
@@ -363,35 +340,35 @@ Bytes exif_app1(const Bytes& tiff) {
 Bytes ciff_app0(uint32_t width, uint32_t height, bool be) {
     Bytes heap;
     // The image record at heap offset 0: width, height, aspect, rotation, bit depths.
-    put32(heap, width, be);
-    put32(heap, height, be);
-    put32(heap, 0x3F800000, be);
-    put32(heap, 0, be);
-    put32(heap, 8, be);
-    put32(heap, 24, be);
-    put32(heap, 1, be);
+    vokc::Append32(heap, width, be);
+    vokc::Append32(heap, height, be);
+    vokc::Append32(heap, 0x3F800000, be);
+    vokc::Append32(heap, 0, be);
+    vokc::Append32(heap, 8, be);
+    vokc::Append32(heap, 24, be);
+    vokc::Append32(heap, 1, be);
     uint32_t directory = uint32_t(heap.size());
-    put16(heap, 2, be);
-    put16(heap, 0x0805, be); // a text record before the one that matters
-    put32(heap, 0, be);
-    put32(heap, 0, be);
-    put16(heap, 0x1810, be);
-    put32(heap, 28, be);
-    put32(heap, 0, be);
-    put32(heap, directory, be);
+    vokc::Append16(heap, 2, be);
+    vokc::Append16(heap, 0x0805, be); // a text record before the one that matters
+    vokc::Append32(heap, 0, be);
+    vokc::Append32(heap, 0, be);
+    vokc::Append16(heap, 0x1810, be);
+    vokc::Append32(heap, 28, be);
+    vokc::Append32(heap, 0, be);
+    vokc::Append32(heap, directory, be);
 
     Bytes payload;
     payload.push_back(be ? 'M' : 'I');
     payload.push_back(be ? 'M' : 'I');
-    put32(payload, 26, be);
+    vokc::Append32(payload, 26, be);
     const char sig[] = "HEAPJPGM";
     payload.insert(payload.end(), sig, sig + 8);
-    put32(payload, 0x00010002, be);
+    vokc::Append32(payload, 0x00010002, be);
     payload.resize(26, 0);
     payload.insert(payload.end(), heap.begin(), heap.end());
 
     Bytes out = {0xFF, 0xE0};
-    put16(out, uint32_t(payload.size() + 2), true);
+    vokc::Append16(out, uint32_t(payload.size() + 2), true);
     out.insert(out.end(), payload.begin(), payload.end());
     return out;
 }
@@ -401,22 +378,22 @@ Bytes make_bmp(int width, int height, bool coreHeader, bool topDown) {
     uint32_t headerSize = coreHeader ? 12 : 40;
     uint32_t pixels = rowBytes * uint32_t(height);
     Bytes out = {'B', 'M'};
-    put32(out, 14 + headerSize + pixels, false);
-    put32(out, 0, false);
-    put32(out, 14 + headerSize, false);
-    put32(out, headerSize, false);
+    vokc::Append32(out, 14 + headerSize + pixels, false);
+    vokc::Append32(out, 0, false);
+    vokc::Append32(out, 14 + headerSize, false);
+    vokc::Append32(out, headerSize, false);
     if (coreHeader) {
-        put16(out, uint32_t(width), false);
-        put16(out, uint32_t(height), false);
-        put16(out, 1, false);
-        put16(out, 24, false);
+        vokc::Append16(out, uint32_t(width), false);
+        vokc::Append16(out, uint32_t(height), false);
+        vokc::Append16(out, 1, false);
+        vokc::Append16(out, 24, false);
     } else {
-        put32(out, uint32_t(width), false);
-        put32(out, topDown ? uint32_t(-height) : uint32_t(height), false);
-        put16(out, 1, false);
-        put16(out, 24, false);
+        vokc::Append32(out, uint32_t(width), false);
+        vokc::Append32(out, topDown ? uint32_t(-height) : uint32_t(height), false);
+        vokc::Append16(out, 1, false);
+        vokc::Append16(out, 24, false);
         for (int i = 0; i < 6; ++i)
-            put32(out, 0, false);
+            vokc::Append32(out, 0, false);
     }
     out.resize(out.size() + pixels, 0x80);
     return out;

@@ -8,28 +8,19 @@ using namespace imgw;
 
 namespace {
 
-void put16(Bytes& b, uint32_t v) {
-    b.push_back(uint8_t(v));
-    b.push_back(uint8_t(v >> 8));
-}
-void put32(Bytes& b, uint32_t v) {
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
-
 // An 8-bit BMP with the 12-byte header and a palette of three-byte entries.
 Bytes core_bmp_8bit() {
     const uint32_t width = 5, height = 3, stride = 8;
     const uint32_t offBits = 14 + 12 + 256 * 3;
     Bytes b = {'B', 'M'};
-    put32(b, offBits + stride * height);
-    put32(b, 0);
-    put32(b, offBits);
-    put32(b, 12);
-    put16(b, width);
-    put16(b, height);
-    put16(b, 1);
-    put16(b, 8);
+    vokc::Append32(b, offBits + stride * height, false);
+    vokc::Append32(b, 0, false);
+    vokc::Append32(b, offBits, false);
+    vokc::Append32(b, 12, false);
+    vokc::Append16(b, width, false);
+    vokc::Append16(b, height, false);
+    vokc::Append16(b, 1, false);
+    vokc::Append16(b, 8, false);
     for (uint32_t i = 0; i < 256; ++i) {
         b.push_back(uint8_t(i));       // blue
         b.push_back(uint8_t(255 - i)); // green
@@ -53,9 +44,9 @@ TEST_F(WriteTest, BmpFilesRoundTripThroughSaveThumbNail) {
     ASSERT_EQ(file.size(), dib.size() + 14);
     EXPECT_EQ(file[0], 'B');
     EXPECT_EQ(file[1], 'M');
-    EXPECT_EQ(le32(file.data() + 2), dib.size() + 14);
-    EXPECT_EQ(le32(file.data() + 6), 0u);
-    EXPECT_EQ(le32(file.data() + 10), 14u + 40u);
+    EXPECT_EQ(GetLe32(file.data() + 2), dib.size() + 14);
+    EXPECT_EQ(GetLe32(file.data() + 6), 0u);
+    EXPECT_EQ(GetLe32(file.data() + 10), 14u + 40u);
     EXPECT_EQ(0, std::memcmp(file.data() + 14, dib.data(), dib.size()));
     BlockPtr back(VokImg_ReadBmpFile(path.c_str()));
     ASSERT_TRUE(back);
@@ -75,10 +66,10 @@ TEST_F(WriteTest, CoreHeaderAndTopDownBmpsBecomeTheUsualForm) {
     BlockPtr dib(VokImg_ReadBmpFile(core.c_str()));
     ASSERT_TRUE(dib);
     const unsigned char* h = dib.get()->data;
-    EXPECT_EQ(le32(h), 40u);
-    EXPECT_EQ(le32(h + 4), 5u);
-    EXPECT_EQ(le32(h + 8), 3u);
-    EXPECT_EQ(le16(h + 14), 8u);
+    EXPECT_EQ(GetLe32(h), 40u);
+    EXPECT_EQ(GetLe32(h + 4), 5u);
+    EXPECT_EQ(GetLe32(h + 8), 3u);
+    EXPECT_EQ(GetLe16(h + 14), 8u);
     // Palette entries widened to four bytes.
     EXPECT_EQ(h[40 + 4 * 7], 7);
     EXPECT_EQ(h[40 + 4 * 7 + 1], 248);
@@ -109,7 +100,7 @@ TEST_F(WriteTest, CoreHeaderAndTopDownBmpsBecomeTheUsualForm) {
     EXPECT_EQ(0, std::memcmp(a.get()->data, b.get()->data, a.get()->size));
     BlockPtr core24(VokImg_ReadBmpFile(put_work("c24.bmp", imgtest::make_bmp(6, 2, true)).c_str()));
     ASSERT_TRUE(core24);
-    EXPECT_EQ(le32(core24.get()->data), 40u);
+    EXPECT_EQ(GetLe32(core24.get()->data), 40u);
 }
 
 TEST_F(WriteTest, BrokenBmpFilesAreRefused) {
@@ -124,7 +115,7 @@ TEST_F(WriteTest, BrokenBmpFilesAreRefused) {
     std::memset(zero.data() + 18, 0, 4);
     EXPECT_FALSE(VokImg_ReadBmpFile(put_work("zero.bmp", zero).c_str()));
     Bytes huge = good;
-    put32(huge, 0);
+    vokc::Append32(huge, 0, false);
     huge[18] = 0xFF;
     huge[19] = 0xFF;
     huge[20] = 0xFF;
@@ -142,17 +133,17 @@ TEST_F(WriteTest, Jpg2bmpWritesFullColourOrQuantised) {
     ASSERT_EQ(jpg2bmp(src.c_str(), full.c_str(), 0), 1);
     BlockPtr dib(VokImg_ReadBmpFile(full.c_str()));
     ASSERT_TRUE(dib);
-    EXPECT_EQ(le16(dib.get()->data + 14), 24u);
-    EXPECT_EQ(le32(dib.get()->data + 4), 120u);
-    EXPECT_EQ(le32(dib.get()->data + 8), 90u);
+    EXPECT_EQ(GetLe16(dib.get()->data + 14), 24u);
+    EXPECT_EQ(GetLe32(dib.get()->data + 4), 120u);
+    EXPECT_EQ(GetLe32(dib.get()->data + 8), 90u);
 
     std::string few = in_work("few.bmp");
     ASSERT_EQ(jpg2bmp(src.c_str(), few.c_str(), 16), 1);
     BlockPtr q(VokImg_ReadBmpFile(few.c_str()));
     ASSERT_TRUE(q);
     const unsigned char* h = q.get()->data;
-    EXPECT_EQ(le16(h + 14), 8u);
-    uint32_t colors = le32(h + 32);
+    EXPECT_EQ(GetLe16(h + 14), 8u);
+    uint32_t colors = GetLe32(h + 32);
     EXPECT_GE(colors, 2u);
     EXPECT_LE(colors, 16u);
     uint32_t stride = (120 + 3) & ~3u;

@@ -53,8 +53,8 @@ std::vector<bool> black_columns(const Bytes& thumb) {
     std::vector<bool> black;
     if (!dib)
         return black;
-    uint32_t width = le32(dib.get()->data + 4);
-    uint32_t height = le32(dib.get()->data + 8);
+    uint32_t width = GetLe32(dib.get()->data + 4);
+    uint32_t height = GetLe32(dib.get()->data + 8);
     for (uint32_t x = 0; x < width; ++x) {
         bool all = true;
         for (uint32_t y = 0; y < height && all; ++y) {

@@ -22,8 +22,8 @@ struct Dir {
 Dir dir_at(const unsigned char* tiff, uint32_t offset) {
     Dir d;
     d.offset = offset;
-    d.count = le16(tiff + offset);
-    d.next = le32(tiff + offset + 2 + 12 * d.count);
+    d.count = GetLe16(tiff + offset);
+    d.next = GetLe32(tiff + offset + 2 + 12 * d.count);
     return d;
 }
 
@@ -33,7 +33,7 @@ struct Entry {
 };
 Entry entry_of(const unsigned char* tiff, const Dir& d, uint32_t i) {
     const unsigned char* e = tiff + d.offset + 2 + 12 * i;
-    return {le16(e), le16(e + 2), le32(e + 4), le32(e + 8)};
+    return {GetLe16(e), GetLe16(e + 2), GetLe32(e + 4), GetLe32(e + 8)};
 }
 
 Bytes template_block(uint32_t thumbnail, const ExifTagEntry* overrides = nullptr,
@@ -65,12 +65,12 @@ TEST(ImgWriteExif, TemplateBlockIs492BytesWithThumbnailAt482) {
     ASSERT_EQ(block.size(), 492u);
     EXPECT_EQ(block[0], 0xFF);
     EXPECT_EQ(block[1], 0xE1);
-    EXPECT_EQ(be16(block, 2), 492u - 2 + 1000);
+    EXPECT_EQ(vokc::GetBe16(&block[2]), 492u - 2 + 1000);
     EXPECT_EQ(0, std::memcmp(block.data() + 4, "Exif\0\0", 6));
     const unsigned char* tiff = block.data() + 10;
     EXPECT_EQ(0, std::memcmp(tiff, "II", 2));
-    EXPECT_EQ(le16(tiff + 2), 42u);
-    EXPECT_EQ(le32(tiff + 4), 8u);
+    EXPECT_EQ(GetLe16(tiff + 2), 42u);
+    EXPECT_EQ(GetLe32(tiff + 4), 8u);
 
     Dir d0 = dir_at(tiff, 8);
     ASSERT_EQ(d0.count, 9u);
@@ -107,8 +107,8 @@ TEST(ImgWriteExif, ValuesSitInEntriesOrInTheirDirectorysArea) {
     Entry model = entry_of(tiff, d0, 1);
     EXPECT_EQ(0, std::memcmp(tiff + model.value, "qubex    \0", 10));
     Entry xres = entry_of(tiff, d0, 2);
-    EXPECT_EQ(le32(tiff + xres.value), 72u);
-    EXPECT_EQ(le32(tiff + xres.value + 4), 1u);
+    EXPECT_EQ(GetLe32(tiff + xres.value), 72u);
+    EXPECT_EQ(GetLe32(tiff + xres.value + 4), 1u);
     EXPECT_EQ(entry_of(tiff, d0, 4).value, 2u); // ResolutionUnit inline
 
     Dir exif = dir_at(tiff, entry_of(tiff, d0, 8).value);
@@ -269,8 +269,8 @@ TEST(ImgWriteExif, TiffHeaderIs330BytesWithStripOffsetAfterIt) {
     EXPECT_EQ(find(d0, 279).value, 33u * 21u * 3u);
     Entry bits = find(d0, 258);
     EXPECT_EQ(bits.count, 3u);
-    EXPECT_EQ(le16(t + bits.value), 8u);
-    EXPECT_EQ(le16(t + bits.value + 4), 8u);
+    EXPECT_EQ(GetLe16(t + bits.value), 8u);
+    EXPECT_EQ(GetLe16(t + bits.value + 4), 8u);
     Entry date = find(d0, 306);
     EXPECT_EQ(0, std::memcmp(t + date.value, "2002:03:04 05:06:07\0", 20));
     Dir exif = dir_at(t, find(d0, 34665).value);

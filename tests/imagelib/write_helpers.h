@@ -6,6 +6,7 @@
 
 #include "VokExif.h"
 #include "img_test_env.h"
+#include "vok_bytes.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,15 +21,8 @@ namespace imgw {
 
 using imgtest::Bytes;
 
-inline uint32_t be16(const Bytes& b, size_t at) {
-    return (uint32_t(b[at]) << 8) | b[at + 1];
-}
-inline uint32_t le16(const unsigned char* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8);
-}
-inline uint32_t le32(const unsigned char* p) {
-    return le16(p) | (le16(p + 2) << 16);
-}
+using vokc::GetLe16;
+using vokc::GetLe32;
 
 // Owns a block returned by the library.
 struct BlockPtr {
@@ -74,10 +68,10 @@ inline VokImgBlock view_of(Bytes& bytes) {
 // Pixel (x, y from the top) of a packed 24-bit bitmap as blue, green, red.
 inline const unsigned char* dib_pixel(const VokImgBlock* dib, uint32_t x, uint32_t y) {
     const unsigned char* h = dib->data;
-    uint32_t width = le32(h + 4);
-    uint32_t height = le32(h + 8);
+    uint32_t width = GetLe32(h + 4);
+    uint32_t height = GetLe32(h + 8);
     uint32_t stride = (width * 3 + 3) & ~3u;
-    return h + le32(h) + size_t(stride) * (height - 1 - y) + 3 * size_t(x);
+    return h + GetLe32(h) + size_t(stride) * (height - 1 - y) + 3 * size_t(x);
 }
 
 struct Segment {
@@ -91,7 +85,7 @@ inline std::vector<Segment> segments(const Bytes& jpeg) {
     std::vector<Segment> list;
     size_t pos = 2;
     while (pos + 4 <= jpeg.size() && jpeg[pos] == 0xFF) {
-        Segment s{jpeg[pos + 1], pos, 2 + be16(jpeg, pos + 2)};
+        Segment s{jpeg[pos + 1], pos, 2u + vokc::GetBe16(&jpeg[pos + 2])};
         list.push_back(s);
         if (s.marker == 0xDA)
             break;

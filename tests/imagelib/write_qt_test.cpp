@@ -136,8 +136,8 @@ TEST(ImgWritePreview, ReductionKeepsFewColoursAndCapsManyAt256) {
     BlockPtr few(VokDIB_Reduce256(&view));
     ASSERT_TRUE(few);
     const unsigned char* h = few.get()->data;
-    EXPECT_EQ(le16(h + 14), 8u);
-    ASSERT_EQ(le32(h + 32), 12u);
+    EXPECT_EQ(GetLe16(h + 14), 8u);
+    ASSERT_EQ(GetLe32(h + 32), 12u);
     uint32_t stride = 48;
     const unsigned char* pixels = h + 40 + 4 * 12;
     for (uint32_t y = 0; y < 10; ++y) {
@@ -155,7 +155,7 @@ TEST(ImgWritePreview, ReductionKeepsFewColoursAndCapsManyAt256) {
     VokImgBlock manyView = view_of(many);
     BlockPtr reduced(VokDIB_Reduce256(&manyView));
     ASSERT_TRUE(reduced);
-    EXPECT_EQ(le32(reduced.get()->data + 32), 256u);
+    EXPECT_EQ(GetLe32(reduced.get()->data + 32), 256u);
     EXPECT_FALSE(VokDIB_Reduce256(few.get())); // only 24-bit bitmaps are reduced
 }
 

@@ -232,7 +232,7 @@ TEST_F(WriteTest, VokexifWritingCommands) {
         0);
     BlockPtr dib(VokImg_ReadBmpFile(bmp.c_str()));
     ASSERT_TRUE(dib);
-    EXPECT_LE(le32(dib.get()->data + 32), 8u);
+    EXPECT_LE(GetLe32(dib.get()->data + 32), 8u);
     EXPECT_EQ(
         RunShell(vokexif() + " jpg2bmp " + ShellQuote(src) + " " + ShellQuote(bmp) + " --colors 1",
                  dir_)
@@ -249,8 +249,8 @@ TEST_F(WriteTest, VokexifWritingCommands) {
         0);
     BlockPtr f(VokImg_ReadBmpFile(fitted.c_str()));
     ASSERT_TRUE(f);
-    EXPECT_EQ(le32(f.get()->data + 4), 320u);
-    EXPECT_EQ(le32(f.get()->data + 8), 240u);
+    EXPECT_EQ(GetLe32(f.get()->data + 4), 320u);
+    EXPECT_EQ(GetLe32(f.get()->data + 8), 240u);
     ASSERT_EQ(
         RunShell(vokexif() + " fit " + ShellQuote(bmp) + " " + ShellQuote(fitted) + " 100x100",
                  dir_)
@@ -258,8 +258,8 @@ TEST_F(WriteTest, VokexifWritingCommands) {
         0);
     BlockPtr g(VokImg_ReadBmpFile(fitted.c_str()));
     ASSERT_TRUE(g);
-    EXPECT_EQ(le32(g.get()->data + 4), 112u); // 100 x 75 rounded up
-    EXPECT_EQ(le32(g.get()->data + 8), 80u);
+    EXPECT_EQ(GetLe32(g.get()->data + 4), 112u); // 100 x 75 rounded up
+    EXPECT_EQ(GetLe32(g.get()->data + 8), 80u);
 
     std::string jpeg = in_work("from-bmp.jpg");
     ASSERT_EQ(

@@ -12,20 +12,12 @@ struct Reader {
     const Bytes& b;
     bool little;
     bool ok = true;
-    uint32_t u16(size_t at) {
-        if (at + 2 > b.size()) {
-            ok = false;
-            return 0;
-        }
-        return vokc::Get16(&b[at], !little);
+    bool has(size_t at, size_t n) {
+        ok = ok && at + n <= b.size();
+        return ok;
     }
-    uint32_t u32(size_t at) {
-        if (at + 4 > b.size()) {
-            ok = false;
-            return 0;
-        }
-        return vokc::Get32(&b[at], !little);
-    }
+    uint32_t u16(size_t at) { return has(at, 2) ? vokc::Get16(&b[at], !little) : 0; }
+    uint32_t u32(size_t at) { return has(at, 4) ? vokc::Get32(&b[at], !little) : 0; }
 };
 
 // Largest picture read here; card stills are far smaller.
