@@ -3,6 +3,7 @@
  * a private temporary folder. */
 #include "RegStore.h"
 #include "VokReged.h"
+#include "VokSharedKeys.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,25 +13,28 @@
 
 namespace {
 
-const char kKey[] = "software\\Quintaral\\VQL-RT70";
+const char kKey[] = VOK_KEY_PATH;
 
 std::string g_root;
 
 void fillStore() {
     int32_t n = 1;
-    for (const char* name : {"Active", "APP_HANDLE", "Resizeing", "Resize_Handle", "Flag_Resize",
-                             "Mode_Resize", "Now_Toking"})
-        VokReg_Set_KeyValue(kKey, "Event_App", name, VOK_REG_NUMBER, &n);
-    for (const char* name : {"Path_Mail", "Path_Image", "Path_Application"})
-        VokReg_Set_KeyValue(kKey, "Event_App", name, VOK_REG_TEXT, "/home/user/Pictures/Camera");
-    VokReg_Set_KeyValue(kKey, "Application", "Path_dir", VOK_REG_TEXT, "/home/user/Pictures");
+    for (const char* name :
+         {VOK_VALUE_ACTIVE, VOK_VALUE_APP_HANDLE, VOK_VALUE_RESIZING, VOK_VALUE_RESIZE_HANDLE,
+          VOK_VALUE_FLAG_RESIZE, VOK_VALUE_MODE_RESIZE, VOK_VALUE_NOW_TOKING})
+        VokReg_Set_KeyValue(kKey, VOK_SUBKEY_EVENT, name, VOK_REG_NUMBER, &n);
+    for (const char* name : {VOK_VALUE_PATH_MAIL, VOK_VALUE_PATH_IMAGE, VOK_VALUE_PATH_APPLICATION})
+        VokReg_Set_KeyValue(kKey, VOK_SUBKEY_EVENT, name, VOK_REG_TEXT,
+                            "/home/user/Pictures/Camera");
+    VokReg_Set_KeyValue(kKey, VOK_SUBKEY_APPLICATION, VOK_VALUE_PATH_DIR, VOK_REG_TEXT,
+                        "/home/user/Pictures");
 }
 
 void BM_QueryNumber(benchmark::State& state) {
     int32_t n = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(
-            VokReg_Query_KeyValue(kKey, "Event_App", "Now_Toking", VOK_REG_NUMBER, &n));
+        benchmark::DoNotOptimize(VokReg_Query_KeyValue(kKey, VOK_SUBKEY_EVENT, VOK_VALUE_NOW_TOKING,
+                                                       VOK_REG_NUMBER, &n));
 }
 BENCHMARK(BM_QueryNumber);
 
@@ -39,7 +43,7 @@ void BM_SetNumberChanging(benchmark::State& state) {
     for (auto _ : state) {
         ++n;
         benchmark::DoNotOptimize(
-            VokReg_Set_KeyValue(kKey, "Event_App", "APP_HANDLE", VOK_REG_NUMBER, &n));
+            VokReg_Set_KeyValue(kKey, VOK_SUBKEY_EVENT, VOK_VALUE_APP_HANDLE, VOK_REG_NUMBER, &n));
     }
 }
 BENCHMARK(BM_SetNumberChanging);
@@ -48,7 +52,7 @@ void BM_SetNumberUnchanged(benchmark::State& state) {
     int32_t n = 7;
     for (auto _ : state)
         benchmark::DoNotOptimize(
-            VokReg_Set_KeyValue(kKey, "Event_App", "Mode_Resize", VOK_REG_NUMBER, &n));
+            VokReg_Set_KeyValue(kKey, VOK_SUBKEY_EVENT, VOK_VALUE_MODE_RESIZE, VOK_REG_NUMBER, &n));
 }
 BENCHMARK(BM_SetNumberUnchanged);
 
