@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include "DscEngine.h"
+#include "DscPacket.h"
 
 namespace {
 
@@ -72,15 +73,12 @@ void BM_CopyBlockPacket(benchmark::State& state) {
 BENCHMARK(BM_CopyBlockPacket);
 
 void BM_BuildAndCheckBlockPacket(benchmark::State& state) {
-    static Setup setup;
-    DscConnection* c = DscCom_Record();
-    std::vector<uint8_t> payload(32768, 0x5A);
+    std::vector<uint8_t> payload(32768, 0x5A), packet(DSC_BUFFER_SIZE);
+    DscReplyRule rule = {7, DSC_CMD_READ_BLOCK, DSC_REPLY_BLOCK, 0};
     for (auto _ : state) {
-        DscCom_BuildPacket(DSC_TYPE_BLOCK32K, 7, DSC_REPLY_BLOCK, 32768, payload.data());
-        memcpy(c->recvBuffer, c->sendBuffer, 32774);
-        c->recvLength = 32774;
-        c->seqExpected = 7;
-        benchmark::DoNotOptimize(DscCom_CheckReply(DSC_REPLY_BLOCK));
+        uint32_t n = DscPacket_Build(packet.data(), DSC_BUFFER_SIZE, DSC_TYPE_BLOCK32K, 7,
+                                     DSC_REPLY_BLOCK, payload.data(), 32768);
+        benchmark::DoNotOptimize(DscPacket_Check(packet.data(), n, &rule));
     }
     state.SetBytesProcessed(state.iterations() * 32768);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DscEngine.h"
+#include "DscPacket.h"
 
 namespace {
 
@@ -99,17 +100,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     if (scenario == 0) {
         // The checker alone, on the bytes exactly as they arrived.
-        if (DscCom_BuildPacket(DSC_TYPE_SHORT, data[1], data[2], 0, nullptr) != DSC_OK)
-            return 0;
-        c->seqExpected = data[1];
-        c->thumbnailRead = data[3] & 1;
-        c->quietFraming = (data[3] >> 1) & 1;
-        size_t n = restSize < DSC_BUFFER_SIZE ? restSize : DSC_BUFFER_SIZE;
-        if (n)
-            memcpy(c->recvBuffer, rest, n);
-        c->recvLength = static_cast<uint32_t>(n);
-        DscCom_CheckReply(data[4]);
-        c->thumbnailRead = c->quietFraming = 0;
+        DscReplyRule rule = {data[1], data[2], data[4], data[3] & 1};
+        std::vector<uint8_t> reply(rest, rest + restSize);
+        DscPacket_Check(reply.empty() ? nullptr : reply.data(), static_cast<uint32_t>(restSize),
+                        &rule);
         return 0;
     }
 

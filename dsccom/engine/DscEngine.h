@@ -27,25 +27,17 @@ struct DscLink {
 
 /* The one connection record of the process. Plain data: SetApplicationInfo clears it. */
 struct DscConnection {
-    void* moduleInstance;
     VokOwner owner;
     char appTitle[VOK_MAX_PATH];
     int32_t transport;
     int32_t variant;
-    char settingsPath[VOK_MAX_PATH];
+    char settingsPath[VOK_MAX_PATH]; /* kept for the caller, not read here */
     int32_t mode;
     uint8_t* sendBuffer; /* DSC_BUFFER_SIZE bytes each while the connection is open */
     uint8_t* recvBuffer;
     uint32_t sendLength; /* total length of the packet in the send buffer */
     uint32_t recvLength; /* bytes that really arrived by the last receive */
-    uint8_t seqOut;
-    uint8_t seqExpected;
-    int32_t timeLimit;     /* response limit of the running exchange (byte-serial link only) */
-    int32_t thumbnailRead; /* the running block read belongs to a thumbnail */
-    int32_t quietFraming;  /* block reads show message 8 only on their last attempt */
-    uint8_t* imageBuffer;
     uint32_t fileSize;
-    int32_t blockCount;
     int32_t linkBound;
     DscLink link;
     void* connectDialog;
@@ -55,8 +47,6 @@ struct DscConnection {
     char destName[VOK_MAX_PATH];
     int32_t lastNumber;
     uint8_t imageKind;
-    void* uploadList;
-    int32_t uploadCount;
 };
 
 /* Hooks through which the dialog layer shows the connecting dialog. openConnecting returns
@@ -97,9 +87,15 @@ VOK_BEGIN_DECLS
 DscConnection* DscCom_Record(void);
 intptr_t DscCom_Notify(unsigned message, uintptr_t wParam, intptr_t lParam);
 void DscCom_ShowMessage(int number);
-/* How many messages the engine has shown so far: a caller compares two readings to learn
- * whether a failure has been reported already. */
+/* How many messages the engine has shown so far. */
 unsigned DscCom_MessagesShown(void);
+/* A failure is reported once, where it is found: shows message (0: none) and notes that the
+ * failure of the running command has been reported; returns result. */
+int DscCom_Fail(int result, int message);
+/* The note is cleared when a command starts, and read by whoever ends an operation with
+ * the command's failure, so that the result-code table does not say it a second time. */
+void DscCom_ClearReported(void);
+bool DscCom_FailureReported(void);
 /* Replaces the box function for tests and the fuzzer (null restores it). */
 void DscCom_SetMessageHook(void (*hook)(int number));
 void DscCom_SetUiHooks(const DscUiHooks* hooks);
@@ -114,20 +110,16 @@ void DscCom_Wait(int milliseconds);
 void DscCom_Sleep(int milliseconds);
 void DscCom_DispatchOne(void);
 
-/* Packets. */
-uint32_t DscCom_PacketLength(int type);
-uint8_t DscCom_Checksum(const uint8_t* packet, uint32_t total);
+/* The exchange (packets themselves: DscPacket.h). BuildPacket frames into the send buffer;
+ * Exchange sends it and reads one reply into the receive buffer. The response limits of the
+ * command table bound only a byte-serial link; on USB the driver's blocking read decides. */
 int DscCom_BuildPacket(int type, uint8_t sequence, uint8_t command, uint32_t payloadLength,
                        const void* payload);
-int DscCom_Exchange(int timeLimit);
-int DscCom_CheckReply(int expectedReply);
-/* True for results whose message the exchange or the block reader has shown already, so
- * that reporting the result through the result-code table would say it a second time. */
-bool DscCom_ResultShownByExchange(int result);
+int DscCom_Exchange(void);
 /* The exchange with its retries for an ordinary command: up to three attempts with the
  * same packet, both sequence bytes set to sequence. */
 int DscCom_Command(uint8_t command, uint8_t sequence, const void* payload, uint32_t payloadLength,
-                   int expectedReply, int timeLimit);
+                   int expectedReply);
 /* Reads one block (command 30 or 133) into out, which holds the block size. */
 int DscCom_ReadBlock(int reader, uint8_t command, const void* reference, uint32_t referenceLength,
                      uint16_t block, uint8_t selector, uint8_t* out, uint32_t outCapacity);

@@ -1,9 +1,12 @@
 // One exchange with the camera (send the packet, read the reply) and the retry loops built
 // on it: the ordinary command and the three block transfers that retry differently.
-// Every transfer opens and closes its device and pipe handles, as the link requires.
+// Every transfer opens and closes its device and pipe handles, as the link requires. The
+// messages of a failed exchange are shown here, through DscCom_Fail, and nowhere else.
+#include <assert.h>
 #include <string.h>
 
 #include "DscEngine.h"
+#include "DscPacket.h"
 
 namespace {
 
@@ -22,25 +25,16 @@ bool prepareTransfer(const DscLink& link, bool write) {
 }
 
 int sendPiece(const DscLink& link, const uint8_t* data, uint32_t length, bool silent) {
-    if (!prepareTransfer(link, true)) {
-        if (!silent)
-            DscCom_ShowMessage(DSC_MSG_ACCESS);
-        return DSC_ERR_WRITE;
-    }
+    if (!prepareTransfer(link, true))
+        return DscCom_Fail(DSC_ERR_WRITE, silent ? 0 : DSC_MSG_ACCESS);
     VokUsbHandle pipe = link.open_file(kWritePipe);
-    if (pipe == VOKUSB_INVALID_HANDLE) {
-        if (!silent)
-            DscCom_ShowMessage(DSC_MSG_PORT);
-        return DSC_ERR_PIPE;
-    }
+    if (pipe == VOKUSB_INVALID_HANDLE)
+        return DscCom_Fail(DSC_ERR_PIPE, silent ? 0 : DSC_MSG_PORT);
     uint32_t done = 0;
     int ok = link.WritePipe(pipe, data, length, &done);
     link.CloseHandle(pipe);
-    if (!ok || done != length) {
-        if (!silent)
-            DscCom_ShowMessage(DSC_MSG_ACCESS);
-        return DSC_ERR_WRITE;
-    }
+    if (!ok || done != length)
+        return DscCom_Fail(DSC_ERR_WRITE, silent ? 0 : DSC_MSG_ACCESS);
     return DSC_OK;
 }
 
@@ -51,11 +45,8 @@ int readPiece(const DscLink& link, uint8_t* buffer, uint32_t want, uint32_t* got
     if (!prepareTransfer(link, false))
         return DSC_ERR_NOANSWER;
     VokUsbHandle pipe = link.open_file(kReadPipe);
-    if (pipe == VOKUSB_INVALID_HANDLE) {
-        if (!silent)
-            DscCom_ShowMessage(DSC_MSG_PORT);
-        return DSC_ERR_PIPE;
-    }
+    if (pipe == VOKUSB_INVALID_HANDLE)
+        return DscCom_Fail(DSC_ERR_PIPE, silent ? 0 : DSC_MSG_PORT);
     uint32_t done = 0;
     int ok = link.ReadPipe(pipe, buffer, want, &done);
     link.CloseHandle(pipe);
@@ -69,7 +60,7 @@ int receive(DscConnection* c, uint8_t command, bool silent) {
     c->recvLength = got;
     if (result != DSC_OK)
         return result;
-    uint32_t total = DscCom_PacketLength(c->recvBuffer[0]);
+    uint32_t total = DscPacket_Length(c->recvBuffer[0]);
     if (total == 0)
         return DSC_OK; // the checker reports the unknown type as a framing error
     if (command == DSC_CMD_COUNT_IMAGES)
@@ -80,8 +71,18 @@ int receive(DscConnection* c, uint8_t command, bool silent) {
 }
 
 bool isBlockReply(const DscConnection* c) {
-    return DscCom_PacketLength(c->recvBuffer[0]) - DSC_HEADER_LENGTH - DSC_TRAILER_LENGTH ==
+    return DscPacket_Length(c->recvBuffer[0]) - DSC_HEADER_LENGTH - DSC_TRAILER_LENGTH ==
            DscCom_BlockSize();
+}
+
+// Judges the reply in the receive buffer; the verdict's message is shown unless quiet.
+int checkReply(const DscConnection* c, const DscReplyRule& rule, bool quiet) {
+    DscVerdict v = DscPacket_Check(c->recvBuffer, c->recvLength, &rule);
+    return v.result == DSC_OK ? DSC_OK : DscCom_Fail(v.result, quiet ? 0 : v.message);
+}
+
+DscReplyRule ruleFor(const DscConnection* c, uint8_t sequence, int expected, bool thumbnail) {
+    return DscReplyRule{sequence, c->sendBuffer[3], expected, thumbnail};
 }
 
 } // namespace
@@ -90,9 +91,16 @@ uint32_t DscCom_BlockSize(void) {
     return DscCom_Record()->transport ? 32768u : 1024u;
 }
 
-int DscCom_Exchange(int timeLimit) {
+int DscCom_BuildPacket(int type, uint8_t sequence, uint8_t command, uint32_t payloadLength,
+                       const void* payload) {
     DscConnection* c = DscCom_Record();
-    c->timeLimit = timeLimit;
+    c->sendLength = DscPacket_Build(c->sendBuffer, c->sendBuffer ? DSC_BUFFER_SIZE : 0, type,
+                                    sequence, command, payload, payloadLength);
+    return c->sendLength ? DSC_OK : DSC_ERR_REPORTED;
+}
+
+int DscCom_Exchange(void) {
+    DscConnection* c = DscCom_Record();
     c->recvLength = 0;
     if (!c->sendBuffer || !c->recvBuffer || !c->linkBound || c->sendLength == 0)
         return DSC_ERR_REPORTED;
@@ -102,8 +110,7 @@ int DscCom_Exchange(int timeLimit) {
     // 262- and 1030-byte packets go as a multiple of 64 bytes and then the last 6.
     uint32_t total = c->sendLength;
     uint32_t first = total;
-    if (total == DscCom_PacketLength(DSC_TYPE_LIST) ||
-        total == DscCom_PacketLength(DSC_TYPE_BLOCK1K))
+    if (total == DscPacket_Length(DSC_TYPE_LIST) || total == DscPacket_Length(DSC_TYPE_BLOCK1K))
         first = total / 64 * 64;
     int result = sendPiece(c->link, c->sendBuffer, first, silent);
     if (result == DSC_OK && first < total)
@@ -113,57 +120,55 @@ int DscCom_Exchange(int timeLimit) {
     DscCom_Wait(100);
 
     result = receive(c, command, silent);
-    if (result == DSC_ERR_REPLY && !silent)
-        DscCom_ShowMessage(DSC_MSG_READ);
+    if (result == DSC_ERR_REPLY)
+        return DscCom_Fail(result, silent ? 0 : DSC_MSG_READ);
     return result;
 }
 
 int DscCom_Command(uint8_t command, uint8_t sequence, const void* payload, uint32_t payloadLength,
-                   int expectedReply, int timeLimit) {
+                   int expectedReply) {
     DscConnection* c = DscCom_Record();
-    c->seqExpected = sequence;
-    c->thumbnailRead = 0;
-    c->quietFraming = 0;
     int result = DscCom_BuildPacket(DSC_TYPE_SHORT, sequence, command, payloadLength, payload);
     if (result != DSC_OK)
         return result;
+    // The silent end command leaves the note of the failure that ended the operation.
     if (command == DSC_CMD_END)
-        return DscCom_Exchange(timeLimit);
+        return DscCom_Exchange();
+    DscCom_ClearReported();
+    DscReplyRule rule = ruleFor(c, sequence, expectedReply, false);
     for (int attempt = 0; attempt < 3; ++attempt) {
-        result = DscCom_Exchange(timeLimit);
+        result = DscCom_Exchange();
         if (result == DSC_OK)
-            result = DscCom_CheckReply(expectedReply);
+            result = checkReply(c, rule, false);
         if (result != DSC_ERR_REPLY && result != DSC_ERR_NOANSWER)
             return result;
     }
-    DscCom_ShowMessage(DSC_MSG_ACCESS);
-    return result;
+    return DscCom_Fail(result, DSC_MSG_ACCESS);
 }
 
 int DscCom_ReadBlock(int reader, uint8_t command, const void* reference, uint32_t referenceLength,
                      uint16_t block, uint8_t selector, uint8_t* out, uint32_t outCapacity) {
     DscConnection* c = DscCom_Record();
+    DscCom_ClearReported();
     uint8_t payload[10] = {};
-    if (referenceLength > 4 || (referenceLength && !reference) || !out)
-        return DSC_ERR_REPORTED;
+    assert(referenceLength <= 4 && (referenceLength == 0 || reference) && out);
     if (referenceLength)
         memcpy(payload, reference, referenceLength);
     payload[referenceLength] = static_cast<uint8_t>(block & 0xFF);
     payload[referenceLength + 1] = static_cast<uint8_t>(block >> 8);
     payload[referenceLength + 2] = selector;
     uint8_t sequence = static_cast<uint8_t>(block & 0xFF);
-    c->seqExpected = sequence;
     int result =
         DscCom_BuildPacket(DSC_TYPE_SHORT, sequence, command, referenceLength + 3, payload);
     if (result != DSC_OK)
         return result;
     bool thumbnail = reader == DSC_BLOCK_THUMBNAIL;
-    c->thumbnailRead = thumbnail;
+    DscReplyRule rule = ruleFor(c, sequence, DSC_REPLY_BLOCK, thumbnail);
 
     bool settled = false; // a success or a result that ends the read without more attempts
     for (int attempt = 0; attempt < 3 && !settled; ++attempt) {
-        c->quietFraming = attempt < 2;
-        result = DscCom_Exchange(10000);
+        bool quiet = attempt < 2; // message 8 only on the last attempt
+        result = DscCom_Exchange();
         if (result != DSC_OK) {
             bool again = thumbnail ? (result == DSC_ERR_REPLY || result == DSC_ERR_NOANSWER ||
                                       result == DSC_ERR_LINE)
@@ -173,13 +178,10 @@ int DscCom_ReadBlock(int reader, uint8_t command, const void* reference, uint32_
                 DscCom_Wait(500);
             continue;
         }
-        result = DscCom_CheckReply(DSC_REPLY_BLOCK);
-        if (result == DSC_OK && !isBlockReply(c)) {
-            // A well-formed reply of another size cannot fill the block: a data error.
-            if (!c->quietFraming)
-                DscCom_ShowMessage(DSC_MSG_DATA);
-            result = DSC_ERR_FRAME;
-        }
+        result = checkReply(c, rule, quiet);
+        // A well-formed reply of another size cannot fill the block: a data error.
+        if (result == DSC_OK && !isBlockReply(c))
+            result = DscCom_Fail(DSC_ERR_FRAME, quiet ? 0 : DSC_MSG_DATA);
         if (result == DSC_OK) {
             uint32_t n = DscCom_BlockSize();
             memcpy(out, c->recvBuffer + DSC_HEADER_LENGTH, n < outCapacity ? n : outCapacity);
@@ -187,39 +189,35 @@ int DscCom_ReadBlock(int reader, uint8_t command, const void* reference, uint32_
         settled = result == DSC_OK || (thumbnail && result == DSC_ERR_NOITEM);
     }
     if (!settled && thumbnail)
-        DscCom_ShowMessage(DSC_MSG_ACCESS);
-    c->thumbnailRead = 0;
-    c->quietFraming = 0;
+        return DscCom_Fail(result, DSC_MSG_ACCESS);
     return result;
 }
 
 int DscCom_SendBlock(uint32_t blockIndex, const void* data, uint32_t length) {
     DscConnection* c = DscCom_Record();
+    DscCom_ClearReported();
     int type = c->transport ? DSC_TYPE_BLOCK32K : DSC_TYPE_BLOCK1K;
     if (length > DscCom_BlockSize())
         return DSC_ERR_REPORTED;
-    c->seqExpected = 0; // the camera answers every block with sequence byte 0
-    c->thumbnailRead = 0;
-    c->quietFraming = 0;
     int result = DscCom_BuildPacket(type, static_cast<uint8_t>(blockIndex & 0xFF),
                                     DSC_CMD_SEND_BLOCK, length, data);
     if (result != DSC_OK)
         return result;
+    // The camera answers every block with sequence byte 0.
+    DscReplyRule rule = ruleFor(c, 0, DSC_REPLY_STATUS, false);
     for (int attempt = 0; attempt < 3; ++attempt) {
-        result = DscCom_Exchange(10000);
+        result = DscCom_Exchange();
         if (result == DSC_ERR_NOANSWER)
             continue;
         if (result == DSC_OK)
-            result = DscCom_CheckReply(DSC_REPLY_STATUS);
+            result = checkReply(c, rule, false);
         if (result == DSC_OK)
             return DSC_OK;
         if (result == DSC_ERR_STATUS2) {
             DscCom_Wait(500);
             continue;
         }
-        DscCom_ShowMessage(DSC_MSG_TRANSFER);
-        return result;
+        return DscCom_Fail(result, DSC_MSG_TRANSFER);
     }
-    DscCom_ShowMessage(DSC_MSG_ACCESS);
-    return result;
+    return DscCom_Fail(result, DSC_MSG_ACCESS);
 }

@@ -1,9 +1,11 @@
 // Identify, the paged counts and lists, and the information commands. Counts are summed
 // without overflow and lists read only the entries the arriving packet really holds; a
 // camera that never ends a listing is stopped where the one-byte page number runs out.
+#include <assert.h>
 #include <string.h>
 
 #include "DscEngine.h"
+#include "DscPacket.h"
 #include "vok_bytes.h"
 
 namespace {
@@ -12,38 +14,28 @@ const int kMaxPages = DSC_MAX_PAGES;
 const int64_t kMaxCount = 0x7FFFFFFF;
 
 int dataError() {
-    DscCom_ShowMessage(DSC_MSG_DATA);
-    return DSC_ERR_FRAME;
+    return DscCom_Fail(DSC_ERR_FRAME, DSC_MSG_DATA);
 }
 
-struct PagedCommand {
-    uint8_t command;
-    int reply;
-    int limit;
-};
-
-bool describe(uint8_t command, PagedCommand* out) {
+// The reply code of a paged count or list command.
+int pagedReply(uint8_t command) {
     switch (command) {
     case DSC_CMD_COUNT_FOLDERS:
-        *out = {command, DSC_REPLY_COUNT_FOLDERS, 20000};
-        return true;
+        return DSC_REPLY_COUNT_FOLDERS;
     case DSC_CMD_COUNT_IMAGES:
-        *out = {command, DSC_REPLY_COUNT_IMAGES, 50000};
-        return true;
+        return DSC_REPLY_COUNT_IMAGES;
     case DSC_CMD_LIST_FOLDERS:
-        *out = {command, DSC_REPLY_LIST_FOLDERS, 5000};
-        return true;
+        return DSC_REPLY_LIST_FOLDERS;
     case DSC_CMD_LIST_IMAGES:
-        *out = {command, DSC_REPLY_LIST_IMAGES, 5000};
-        return true;
+        return DSC_REPLY_LIST_IMAGES;
     default:
-        return false;
+        return 0;
     }
 }
 
 int information(uint8_t command, const uint8_t* payload, uint32_t length, int32_t* kind,
                 uint32_t* size) {
-    int result = DscCom_Command(command, 0, payload, length, DSC_REPLY_INFO, 5000);
+    int result = DscCom_Command(command, 0, payload, length, DSC_REPLY_INFO);
     if (result != DSC_OK)
         return result;
     const uint8_t* r = DscCom_Record()->recvBuffer;
@@ -58,7 +50,7 @@ int information(uint8_t command, const uint8_t* payload, uint32_t length, int32_
 
 int DscCom_Identify(void) {
     DscConnection* c = DscCom_Record();
-    int result = DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, DSC_REPLY_IDENTIFY, 5000);
+    int result = DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, DSC_REPLY_IDENTIFY);
     if (result != DSC_OK)
         return result;
     const uint8_t* r = c->recvBuffer;
@@ -85,9 +77,8 @@ int DscCom_Identify(void) {
 
 int DscCom_CountPaged(uint8_t command, const void* payload, uint32_t payloadLength,
                       int32_t* total) {
-    PagedCommand pc;
-    if (!total || !describe(command, &pc))
-        return DSC_ERR_REPORTED;
+    int reply = pagedReply(command);
+    assert(total && reply);
     *total = 0;
     int64_t sum = 0;
     for (int page = 0;; ++page) {
@@ -95,8 +86,8 @@ int DscCom_CountPaged(uint8_t command, const void* payload, uint32_t payloadLeng
             return dataError();
         if (page > 0)
             DscCom_DispatchOne();
-        int result = DscCom_Command(command, static_cast<uint8_t>(page), payload, payloadLength,
-                                    pc.reply, pc.limit);
+        int result =
+            DscCom_Command(command, static_cast<uint8_t>(page), payload, payloadLength, reply);
         if (result != DSC_OK)
             return result;
         const uint8_t* r = DscCom_Record()->recvBuffer;
@@ -114,8 +105,9 @@ int DscCom_CountPaged(uint8_t command, const void* payload, uint32_t payloadLeng
 
 int DscCom_ListPaged(uint8_t command, const void* payload, uint32_t payloadLength, int32_t count,
                      uint16_t* out) {
-    PagedCommand pc;
-    if (!describe(command, &pc) || count < 0 || (count > 0 && !out))
+    int reply = pagedReply(command);
+    assert(reply);
+    if (count < 0 || (count > 0 && !out))
         return DSC_ERR_REPORTED;
     int64_t pages = (static_cast<int64_t>(count) + DSC_PAGE_ENTRIES - 1) / DSC_PAGE_ENTRIES;
     if (pages > kMaxPages)
@@ -126,14 +118,14 @@ int DscCom_ListPaged(uint8_t command, const void* payload, uint32_t payloadLengt
         int entries = DSC_PAGE_ENTRIES;
         if (page == pages - 1 && count % DSC_PAGE_ENTRIES)
             entries = count % DSC_PAGE_ENTRIES;
-        int result = DscCom_Command(command, static_cast<uint8_t>(page), payload, payloadLength,
-                                    pc.reply, pc.limit);
+        int result =
+            DscCom_Command(command, static_cast<uint8_t>(page), payload, payloadLength, reply);
         if (result != DSC_OK)
             return result;
         const DscConnection* c = DscCom_Record();
         // Only the payload of the packet that arrived holds entries.
         uint32_t held =
-            (DscCom_PacketLength(c->recvBuffer[0]) - DSC_HEADER_LENGTH - DSC_TRAILER_LENGTH) / 2;
+            (DscPacket_Length(c->recvBuffer[0]) - DSC_HEADER_LENGTH - DSC_TRAILER_LENGTH) / 2;
         if (held < static_cast<uint32_t>(entries))
             return dataError();
         for (int i = 0; i < entries; ++i)
@@ -154,7 +146,7 @@ int DscCom_CountAll(int32_t* total) {
         if (page > 0)
             DscCom_DispatchOne();
         int result = DscCom_Command(DSC_CMD_COUNT_ALL, static_cast<uint8_t>(page), nullptr, 0,
-                                    DSC_REPLY_COUNT_ALL, 5000);
+                                    DSC_REPLY_COUNT_ALL);
         if (result != DSC_OK)
             return result;
         uint32_t count = vokc::GetLe32(DscCom_Record()->recvBuffer + 4);

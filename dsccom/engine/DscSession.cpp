@@ -1,6 +1,7 @@
 // The connection record and its life: application info, notifications to the owner, the
 // registry interlock with the monitor and other programs, opening and closing a connection.
 // Every failure of a connection start leaves no buffers allocated and no dialog open.
+#include <assert.h>
 #include <errno.h>
 #include <limits.h>
 #include <signal.h>
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "DscEngine.h"
+#include "DscPacket.h"
 #include "VokDscMsg.h"
 #include "VokReged.h"
 #include "VokSharedKeys.h"
@@ -24,6 +26,7 @@ VokDscNotifyHandler g_handler = nullptr;
 void* g_handlerContext = nullptr;
 void (*g_messageHook)(int) = nullptr;
 unsigned g_messagesShown = 0;
+bool g_failureReported = false;
 DscUiHooks g_ui = {nullptr, nullptr, nullptr};
 
 void copyText(char* out, const char* text) {
@@ -103,6 +106,36 @@ unsigned DscCom_MessagesShown(void) {
     return g_messagesShown;
 }
 
+int DscCom_Fail(int result, int message) {
+    assert(result != DSC_OK);
+    if (message) {
+        DscCom_ShowMessage(message);
+        g_failureReported = true;
+    }
+    return result;
+}
+
+void DscCom_ClearReported(void) {
+    g_failureReported = false;
+}
+
+bool DscCom_FailureReported(void) {
+    return g_failureReported;
+}
+
+int VokDscCom_ResultMessage(int result) {
+    return DscPacket_ResultMessage(result);
+}
+
+int VokDscCom_ReportResult(int result) {
+    if (result == DSC_OK || result == DSC_ERR_REPORTED || DscCom_FailureReported())
+        return 0;
+    int number = DscPacket_ResultMessage(result);
+    if (number)
+        DscCom_Fail(result, number);
+    return number;
+}
+
 void DscCom_SetUiHooks(const DscUiHooks* hooks) {
     if (hooks)
         g_ui = *hooks;
@@ -117,9 +150,7 @@ void VokDscCom_SetApplicationInfo(VokOwner owner, const char* title, int32_t tra
     // refuses the export that follows anyway.
     if (c->sendBuffer || c->recvBuffer)
         return;
-    void* module = c->moduleInstance;
     memset(c, 0, sizeof *c);
-    c->moduleInstance = module ? module : reinterpret_cast<void*>(&g_connection);
     c->owner = owner;
     copyText(c->appTitle, title);
     c->transport = transport;
@@ -208,7 +239,7 @@ void DscCom_CloseConnection(void) {
     if (!g_connection.sendBuffer)
         return;
     waitCursor(1);
-    DscCom_Command(DSC_CMD_END, 0, nullptr, 0, DSC_REPLY_STATUS, 1000);
+    DscCom_Command(DSC_CMD_END, 0, nullptr, 0, DSC_REPLY_STATUS);
     waitCursor(0);
     DscCom_ReleaseBuffers();
 }
@@ -232,6 +263,7 @@ int DscCom_StartConnection(int withDialog, int32_t* imageTotal) {
     DscConnection* c = &g_connection;
     if (DscCom_Notify(WM_DSC_STATUS, DSC_STATUS_BUSY_QUERY, 0))
         return 1;
+    DscCom_ClearReported();
     if (DscCom_OtherOwnerActive()) {
         DscCom_ShowMessage(DSC_MSG_OTHER_APP);
         return DSC_ERR_REPORTED;

@@ -40,7 +40,8 @@ int listableCount(int result, int32_t* count) {
 int settled(int result, unsigned shownBefore) {
     if (result == DSC_OK)
         return result;
-    if (DscCom_ResultShownByExchange(result) || DscCom_MessagesShown() != shownBefore)
+    if (result == DSC_ERR_REPORTED || DscCom_FailureReported() ||
+        DscCom_MessagesShown() != shownBefore)
         return DSC_ERR_REPORTED;
     return result;
 }
@@ -48,7 +49,7 @@ int settled(int result, unsigned shownBefore) {
 } // namespace
 
 int VokDscCom_ResultShown(int result) {
-    return DscCom_ResultShownByExchange(result) ? 1 : 0;
+    return result == DSC_ERR_REPORTED || (result != DSC_OK && DscCom_FailureReported());
 }
 
 uint32_t VokDscCom_MessagesShown(void) {

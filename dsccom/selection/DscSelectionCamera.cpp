@@ -155,7 +155,8 @@ int VokDscCom_FetchThumbnail(uint16_t folder, uint16_t image, char* path) {
         return DSC_OK;
     }
     // The fetch also gives "no thumbnail" when it could not keep one, after its message.
-    if (DscCom_ResultShownByExchange(result) || DscCom_MessagesShown() != shownBefore)
+    if (result == DSC_ERR_REPORTED || DscCom_FailureReported() ||
+        DscCom_MessagesShown() != shownBefore)
         return DSC_ERR_REPORTED;
     return result;
 }

@@ -76,8 +76,7 @@ uint8_t kindRequest(int kind) {
 int indexInfo(uint32_t index, int32_t* kind, uint32_t* size) {
     uint8_t payload[4] = {static_cast<uint8_t>(index), static_cast<uint8_t>(index >> 8),
                           static_cast<uint8_t>(index >> 16), static_cast<uint8_t>(index >> 24)};
-    int result =
-        DscCom_Command(DSC_CMD_INDEX_INFO, 0, payload, sizeof payload, DSC_REPLY_INFO, 5000);
+    int result = DscCom_Command(DSC_CMD_INDEX_INFO, 0, payload, sizeof payload, DSC_REPLY_INFO);
     if (result != DSC_OK)
         return result;
     const uint8_t* r = DscCom_Record()->recvBuffer;
@@ -93,13 +92,12 @@ void reportRunError(int result, int mode) {
     if (result == DSC_OK || result == DSC_ERR_REPORTED || result == DSC_ERR_SIZE0)
         return;
     // The file copy hands on only results nobody has reported yet.
-    if (int number = VokDscCom_ResultMessage(result)) {
-        DscCom_ShowMessage(number);
-        return;
-    }
-    if (mode != 0)
-        DscCom_ShowMessage(result == DSC_ERR_NOANSWER || result == DSC_ERR_LINE ? DSC_MSG_ACCESS
-                                                                                : DSC_MSG_TRANSFER);
+    if (int number = VokDscCom_ResultMessage(result))
+        DscCom_Fail(result, number);
+    else if (mode != 0)
+        DscCom_Fail(result, result == DSC_ERR_NOANSWER || result == DSC_ERR_LINE
+                                ? DSC_MSG_ACCESS
+                                : DSC_MSG_TRANSFER);
 }
 
 struct Run {
@@ -166,10 +164,8 @@ int copyOne(Run* run, const Source& s) {
         DscCom_ShowMessage(VOK_MSG_IMAGE_NOT_SAVED);
         return DSC_ERR_SIZE0;
     }
-    // An ordinary command shows message 14 itself once its attempts ran out.
     if (result != DSC_OK)
-        return DscCom_ResultShownByExchange(result) || result == DSC_ERR_NOANSWER ? DSC_ERR_REPORTED
-                                                                                  : result;
+        return DscCom_FailureReported() ? DSC_ERR_REPORTED : result;
     uint8_t kind = 0, selector = 0;
     uint32_t blockSize = DscCom_BlockSize();
     uint64_t blocks = (static_cast<uint64_t>(size) + blockSize - 1) / blockSize;
@@ -191,8 +187,6 @@ int copyOne(Run* run, const Source& s) {
     uint8_t* block = static_cast<uint8_t*>(malloc(blockSize));
     if (!block)
         return writeFailed(&writer, DSC_MSG_MEMORY);
-    c->imageBuffer = block;
-    c->blockCount = static_cast<int32_t>(blocks);
     uint8_t reference[4];
     if (run->mode == 0) {
         reference[0] = static_cast<uint8_t>(s.folder);
@@ -205,8 +199,6 @@ int copyOne(Run* run, const Source& s) {
     }
     uint8_t command = run->mode == 0 ? DSC_CMD_READ_BLOCK : DSC_CMD_INDEX_READ_BLOCK;
     reportBlocks(run, 0, static_cast<int>(blocks));
-    // Image block reads give up quietly after failed checks; only what was said is settled.
-    unsigned shownBefore = DscCom_MessagesShown();
     int error = 0;
     for (uint32_t b = 0; b < blocks && result == DSC_OK && error == 0; ++b) {
         result = DscCom_ReadBlock(DSC_BLOCK_IMAGE, command, reference, sizeof reference,
@@ -220,12 +212,10 @@ int copyOne(Run* run, const Source& s) {
         DscCom_DispatchOne();
     }
     free(block);
-    c->imageBuffer = nullptr;
     if (result != DSC_OK) {
         DscFiles_Abort(&writer);
-        return DscCom_MessagesShown() != shownBefore || result == DSC_ERR_REPORTED
-                   ? DSC_ERR_REPORTED
-                   : result;
+        // Image block reads give up quietly after failed checks; only what was said is settled.
+        return DscCom_FailureReported() ? DSC_ERR_REPORTED : result;
     }
     if (error != 0)
         return writeFailed(&writer, kMsgWriteFailed);
@@ -401,10 +391,6 @@ void DscTransfer_SetProgress(VokDscProgress progress, void* context) {
     g_progressContext = context;
 }
 
-int32_t DscTransfer_WrittenCount(void) {
-    return g_written;
-}
-
 int DscTransfer_KindSelector(int mode, int k, uint8_t* kind, uint8_t* selector) {
     uint8_t outKind = 1, outSelector = 0;
     if (k < 0 || k >= 5)
@@ -497,7 +483,7 @@ int32_t VokDscCom_RT70_DSC2PC(int32_t mode) {
         // A monitor that keeps the camera ends the start without a message.
         if (result == DSC_ERR_NOTHING)
             DscCom_ShowMessage(VOK_MSG_NO_IMAGES);
-        else if (result != DSC_ERR_INTERLOCK && !DscCom_ResultShownByExchange(result))
+        else if (result != DSC_ERR_INTERLOCK)
             VokDscCom_ReportResult(result);
         return 0;
     }

@@ -91,8 +91,6 @@ int DscTransfer_HasRoom(int count, int last);
 /* The folder exists and a file can be created in it; 0 when it does, else the message
  * number that says why not. */
 int DscTransfer_CheckFolder(const char* folder);
-/* Number of files the last run wrote. */
-int32_t DscTransfer_WrittenCount(void);
 
 VOK_END_DECLS
 

@@ -16,13 +16,14 @@
 #include <gtest/gtest.h>
 
 #include "DscEngine.h"
+#include "DscPacket.h"
 #include "vok_test_env.h"
 
 using Bytes = std::vector<uint8_t>;
 
 // A reply packet framed by the packet rules, with a right checksum.
 inline Bytes Packet(int type, uint8_t seq, uint8_t code, const Bytes& payload = {}) {
-    uint32_t total = DscCom_PacketLength(type);
+    uint32_t total = DscPacket_Length(type);
     Bytes p(total, 0);
     p[0] = static_cast<uint8_t>(type);
     p[1] = seq;
@@ -142,7 +143,7 @@ struct FakeCamera {
         const uint8_t* p = static_cast<const uint8_t*>(data);
         c->incoming.insert(c->incoming.end(), p, p + n);
         *done = n;
-        uint32_t total = c->incoming.empty() ? 0 : DscCom_PacketLength(c->incoming[0]);
+        uint32_t total = c->incoming.empty() ? 0 : DscPacket_Length(c->incoming[0]);
         if (total && c->incoming.size() >= total) {
             Bytes request(c->incoming.begin(), c->incoming.begin() + total);
             c->incoming.erase(c->incoming.begin(), c->incoming.begin() + total);

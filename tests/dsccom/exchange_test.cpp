@@ -38,7 +38,7 @@ class Exchange : public ::testing::Test {
 TEST_F(Exchange, ShortPacketIsOneWriteAndReplyIsPeekedThenRead) {
     script({reply(Packet(8, 0, 3, {'D', 'S', 'C', '1'}))});
     ASSERT_EQ(DscCom_BuildPacket(DSC_TYPE_SHORT, 0, DSC_CMD_IDENTIFY, 0, nullptr), DSC_OK);
-    EXPECT_EQ(DscCom_Exchange(5000), DSC_OK);
+    EXPECT_EQ(DscCom_Exchange(), DSC_OK);
     EXPECT_EQ(camera.writeSizes, std::vector<uint32_t>{16});
     EXPECT_EQ(camera.writePipeOpens, 1);
     EXPECT_EQ(camera.readPipeOpens, 2);
@@ -50,13 +50,13 @@ TEST_F(Exchange, ListAndSmallBlockPacketsGoInTwoWrites) {
     script({reply(Status(0, 0))});
     Bytes payload(256, 0x11);
     ASSERT_EQ(DscCom_BuildPacket(DSC_TYPE_LIST, 0, 99, 256, payload.data()), DSC_OK);
-    EXPECT_EQ(DscCom_Exchange(5000), DSC_OK);
+    EXPECT_EQ(DscCom_Exchange(), DSC_OK);
     Bytes small(1000, 0x12);
     ASSERT_EQ(DscCom_BuildPacket(DSC_TYPE_BLOCK1K, 0, 5, 1000, small.data()), DSC_OK);
-    EXPECT_EQ(DscCom_Exchange(5000), DSC_OK);
+    EXPECT_EQ(DscCom_Exchange(), DSC_OK);
     Bytes big(32768, 0x22);
     ASSERT_EQ(DscCom_BuildPacket(DSC_TYPE_BLOCK32K, 0, 5, 32768, big.data()), DSC_OK);
-    EXPECT_EQ(DscCom_Exchange(5000), DSC_OK);
+    EXPECT_EQ(DscCom_Exchange(), DSC_OK);
     EXPECT_EQ(camera.writeSizes, (std::vector<uint32_t>{256, 6, 1024, 6, 32774}));
     // Each part goes through its own preparation and pipe.
     EXPECT_EQ(camera.writePipeOpens, 5);
@@ -69,45 +69,45 @@ TEST_F(Exchange, SendFailures) {
     script({reply(Status(0, 0))});
     ASSERT_EQ(DscCom_BuildPacket(DSC_TYPE_SHORT, 0, DSC_CMD_IDENTIFY, 0, nullptr), DSC_OK);
     camera.failWritePipe = true;
-    EXPECT_EQ(DscCom_Exchange(5000), DSC_ERR_PIPE);
+    EXPECT_EQ(DscCom_Exchange(), DSC_ERR_PIPE);
     EXPECT_EQ(observer.messages, std::vector<int>{2});
     camera.failWritePipe = false;
     camera.writeShortBy = 1;
     observer.messages.clear();
-    EXPECT_EQ(DscCom_Exchange(5000), DSC_ERR_WRITE);
+    EXPECT_EQ(DscCom_Exchange(), DSC_ERR_WRITE);
     EXPECT_EQ(observer.messages, std::vector<int>{14});
     camera.writeShortBy = 0;
     camera.failDevice = true;
     observer.messages.clear();
-    EXPECT_EQ(DscCom_Exchange(5000), DSC_ERR_WRITE);
+    EXPECT_EQ(DscCom_Exchange(), DSC_ERR_WRITE);
     EXPECT_EQ(observer.messages, std::vector<int>{14});
 }
 
 TEST_F(Exchange, EndOfConnectionFailsSilently) {
     camera.failDevice = true;
-    EXPECT_EQ(DscCom_Command(DSC_CMD_END, 0, nullptr, 0, 1, 1000), DSC_ERR_WRITE);
+    EXPECT_EQ(DscCom_Command(DSC_CMD_END, 0, nullptr, 0, 1), DSC_ERR_WRITE);
     camera.failDevice = false;
     camera.failWritePipe = true;
-    EXPECT_EQ(DscCom_Command(DSC_CMD_END, 0, nullptr, 0, 1, 1000), DSC_ERR_PIPE);
+    EXPECT_EQ(DscCom_Command(DSC_CMD_END, 0, nullptr, 0, 1), DSC_ERR_PIPE);
     EXPECT_TRUE(observer.messages.empty());
 }
 
 TEST_F(Exchange, ReceiveFailures) {
     script({none()});
     ASSERT_EQ(DscCom_BuildPacket(DSC_TYPE_SHORT, 0, DSC_CMD_IDENTIFY, 0, nullptr), DSC_OK);
-    EXPECT_EQ(DscCom_Exchange(5000), DSC_ERR_NOANSWER);
+    EXPECT_EQ(DscCom_Exchange(), DSC_ERR_NOANSWER);
     EXPECT_TRUE(observer.messages.empty());
 
     Answer cut = reply(Packet(8, 0, 3));
     cut.shortBy = 3;
     script({cut});
-    EXPECT_EQ(DscCom_Exchange(5000), DSC_ERR_REPLY);
+    EXPECT_EQ(DscCom_Exchange(), DSC_ERR_REPLY);
     EXPECT_EQ(observer.messages, std::vector<int>{15});
 
     script({reply(Packet(8, 0, 3))});
     camera.failReadPipe = true;
     observer.messages.clear();
-    EXPECT_EQ(DscCom_Exchange(5000), DSC_ERR_PIPE);
+    EXPECT_EQ(DscCom_Exchange(), DSC_ERR_PIPE);
     EXPECT_EQ(observer.messages, std::vector<int>{2});
 }
 
@@ -115,20 +115,20 @@ TEST_F(Exchange, UnknownTypeByteIsNotReadFurther) {
     Bytes odd = Packet(8, 0, 3);
     odd[0] = 0x77;
     script({reply(odd)});
-    EXPECT_EQ(DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, 3, 5000), DSC_ERR_FRAME);
+    EXPECT_EQ(DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, 3), DSC_ERR_FRAME);
     EXPECT_EQ(camera.readPipeOpens, 1);
     EXPECT_EQ(observer.messages, std::vector<int>{8});
 }
 
 TEST_F(Exchange, NoAnswerAndBadReplyAreRetriedThreeTimes) {
     script({none(), reply(Packet(8, 0, 11, U32(3)))});
-    EXPECT_EQ(DscCom_Command(DSC_CMD_COUNT_FOLDERS, 0, nullptr, 0, 11, 20000), DSC_OK);
+    EXPECT_EQ(DscCom_Command(DSC_CMD_COUNT_FOLDERS, 0, nullptr, 0, 11), DSC_OK);
     EXPECT_EQ(camera.requests.size(), 2u);
     EXPECT_TRUE(observer.messages.empty());
 
     camera.requests.clear();
     script({none()});
-    EXPECT_EQ(DscCom_Command(DSC_CMD_COUNT_FOLDERS, 0, nullptr, 0, 11, 20000), DSC_ERR_NOANSWER);
+    EXPECT_EQ(DscCom_Command(DSC_CMD_COUNT_FOLDERS, 0, nullptr, 0, 11), DSC_ERR_NOANSWER);
     EXPECT_EQ(camera.requests.size(), 3u);
     EXPECT_EQ(observer.messages, std::vector<int>{14});
 
@@ -137,14 +137,14 @@ TEST_F(Exchange, NoAnswerAndBadReplyAreRetriedThreeTimes) {
     Bytes bad = Packet(8, 0, 3, {'D', 'S', 'C', '1'});
     bad[14] ^= 0x40;
     script({reply(bad)});
-    EXPECT_EQ(DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, 3, 5000), DSC_ERR_REPLY);
+    EXPECT_EQ(DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, 3), DSC_ERR_REPLY);
     EXPECT_EQ(camera.requests.size(), 3u);
     EXPECT_EQ(observer.messages, std::vector<int>{14});
 
     camera.requests.clear();
     observer.messages.clear();
     script({reply(Status(0, 3)), reply(Status(0, 3)), reply(Status(0, 0))});
-    EXPECT_EQ(DscCom_Command(DSC_CMD_DELETE, 0, nullptr, 0, 1, 8000), DSC_OK);
+    EXPECT_EQ(DscCom_Command(DSC_CMD_DELETE, 0, nullptr, 0, 1), DSC_OK);
     EXPECT_EQ(camera.requests.size(), 3u);
     // The same packet every time.
     EXPECT_EQ(camera.requests[0], camera.requests[2]);
@@ -154,22 +154,22 @@ TEST_F(Exchange, ShortReadShowsReadMessageEachTimeThenAccess) {
     Answer cut = reply(Packet(8, 0, 3));
     cut.shortBy = 1;
     script({cut});
-    EXPECT_EQ(DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, 3, 5000), DSC_ERR_REPLY);
+    EXPECT_EQ(DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, 3), DSC_ERR_REPLY);
     EXPECT_EQ(observer.messages, (std::vector<int>{15, 15, 15, 14}));
 }
 
 TEST_F(Exchange, OtherResultsEndTheCommandAtOnce) {
     script({reply(Status(0, 2))});
-    EXPECT_EQ(DscCom_Command(DSC_CMD_DELETE, 0, nullptr, 0, 1, 8000), DSC_ERR_STATUS2);
+    EXPECT_EQ(DscCom_Command(DSC_CMD_DELETE, 0, nullptr, 0, 1), DSC_ERR_STATUS2);
     script({reply(Packet(8, 1, 3))});
-    EXPECT_EQ(DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, 3, 5000), DSC_ERR_FRAME);
+    EXPECT_EQ(DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, 3), DSC_ERR_FRAME);
     EXPECT_EQ(camera.requests.size(), 2u);
     EXPECT_EQ(observer.messages, std::vector<int>{8});
 }
 
 TEST_F(Exchange, EndOfConnectionIsSentOnceWithoutRetry) {
     script({none()});
-    EXPECT_EQ(DscCom_Command(DSC_CMD_END, 0, nullptr, 0, 1, 1000), DSC_ERR_NOANSWER);
+    EXPECT_EQ(DscCom_Command(DSC_CMD_END, 0, nullptr, 0, 1), DSC_ERR_NOANSWER);
     EXPECT_EQ(camera.requests.size(), 1u);
     EXPECT_TRUE(observer.messages.empty());
 }
@@ -430,7 +430,7 @@ TEST_F(Exchange, ImageInfoAsksLikeThePickingTransfer) {
 
 TEST_F(Exchange, CloseSendsEndEvenAfterFailures) {
     script({none()});
-    EXPECT_EQ(DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, 3, 5000), DSC_ERR_NOANSWER);
+    EXPECT_EQ(DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, 3), DSC_ERR_NOANSWER);
     camera.requests.clear();
     observer.notes.clear();
     observer.values.clear();

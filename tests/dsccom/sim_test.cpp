@@ -286,8 +286,7 @@ TEST_F(Sim, BlockSendRetryRules) {
         observer.messages.clear();
         uint32_t size = static_cast<uint32_t>(file.size());
         Bytes announce = Cat(Cat({0}, U32(size)), U32(0));
-        ASSERT_EQ(DscCom_Command(DSC_CMD_ANNOUNCE, 0, announce.data(), 9, DSC_REPLY_STATUS, 5000),
-                  DSC_OK)
+        ASSERT_EQ(DscCom_Command(DSC_CMD_ANNOUNCE, 0, announce.data(), 9, DSC_REPLY_STATUS), DSC_OK)
             << k.fault;
         EXPECT_EQ(DscCom_SendBlock(0, file.data(), size), k.result) << k.fault;
         EXPECT_EQ(observer.messages, k.messages) << k.fault;

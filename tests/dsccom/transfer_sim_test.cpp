@@ -437,4 +437,26 @@ TEST_F(Download, Mode0PickedTransfer) {
     EXPECT_EQ(Names(other), (std::vector<std::string>{"DSC00001.jpg"}));
 }
 
+// The image request of the picked run names the kind the thumbnail gave: a camera that refuses
+// any other kind byte still hands over the TIFF, the movie and the memo.
+TEST_F(Download, Mode0AsksForEachImageWithItsKind) {
+    std::string card = MakeDemoCard(home.dir);
+    SimCamera camera(home.dir, card, {"--strict-kinds"});
+    ASSERT_EQ(VokDscCom_Connect(), DSC_OK);
+    DscPickedImage picks[] = {{100, 4, 2, 0}, {101, 1, 3, 0}, {101, 2, 4, 0}};
+    EXPECT_EQ(DscTransfer_RunPickedInto(picks, 3, dest.c_str(), nullptr, nullptr), DSC_OK);
+    EXPECT_EQ(Names(dest),
+              (std::vector<std::string>{"DSC00001.tif", "DSC00002.mov", "DSC00003.mov"}));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00002.mov"), ReadBytes(card + "/101/0001.mov"));
+    EXPECT_EQ(ReadBytes(dest + "/DSC00003.mov"), ReadBytes(card + "/101/0002.wav"));
+    EXPECT_TRUE(observer.messages.empty());
+
+    // The strict camera does refuse a movie asked for as a still: status 2, message 4.
+    DscPickedImage asStill[] = {{101, 1, 1, 0}};
+    EXPECT_EQ(DscTransfer_RunPickedInto(asStill, 1, dest.c_str(), nullptr, nullptr),
+              DSC_ERR_STATUS2);
+    EXPECT_EQ(observer.messages, std::vector<int>{4});
+    EXPECT_EQ(Names(dest).size(), 3u);
+}
+
 } // namespace

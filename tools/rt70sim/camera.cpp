@@ -148,6 +148,12 @@ std::vector<uint16_t> imageNumbers(const Card& card, uint16_t folder) {
     return v;
 }
 
+/* The kind request byte of command 26 that names a kind: 0 JPEG still, 1 TIFF still, 2 movie
+ * or audio memo. */
+uint8_t kindRequestOf(uint8_t kind) {
+    return kind == KindTiff ? 1 : (kind == KindMovie || kind == KindAudio) ? 2 : 0;
+}
+
 /* Makes the image the source of the following block reads. */
 bool loadSource(Camera& cam, const CardImage& image) {
     TransferSource& s = cam.source;
@@ -389,7 +395,11 @@ std::optional<Bytes> execute(Camera& cam, const uint8_t* packet, size_t length) 
         scanCard(cam.root, &cam.card);
         const CardImage* image = code == 26 ? findImage(cam.card, GetLe16(p), GetLe16(p + 2))
                                             : imageAtIndex(cam.card, GetLe32(p));
-        if (!image || !loadSource(cam, *image))
+        if (!image)
+            return statusReply(seq, StatusNoItem);
+        if (code == 26 && cam.options.strictKinds && p[4] != kindRequestOf(image->kind))
+            return statusReply(seq, StatusRefused);
+        if (!loadSource(cam, *image))
             return statusReply(seq, StatusNoItem);
         return infoReply(seq, image->kind, cam.source.infoSize);
     }

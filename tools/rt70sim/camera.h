@@ -20,6 +20,7 @@ struct CameraOptions {
     std::string letters = "DSC"; // letters of the identify reply
     uint64_t capacity = 0;       // card size in bytes; 0: no limit
     bool writeProtected = false;
+    bool strictKinds = false; // command 26 must name the image's kind (status 2 otherwise)
 };
 
 /* What a run of block reads works on: set by the information commands 22, 26, 132. */

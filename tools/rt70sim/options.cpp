@@ -26,6 +26,8 @@ const char* usageText() {
            "  --letters ABC        letters of the identify reply (default DSC)\n"
            "  --capacity BYTES     card size; an upload that does not fit gets status 4\n"
            "  --write-protect      the card is write-protected (status 9)\n"
+           "  --strict-kinds       refuse (status 2) an image request (26) whose kind byte\n"
+           "                       does not name the image's kind\n"
            "  --refuse NAME[,..]   answer opens of DEV, PIPE00 or PIPE01 with 0\n"
            "  --fault CMD:N:KIND   fail the N-th request of command CMD (either may be *)\n"
            "  --fault-rate R       fail each request with probability R (0 to 1)\n"
@@ -90,6 +92,8 @@ bool parseOptions(int argc, const char* const* argv, SimOptions* o, std::string*
             o->camera.capacity = n;
         } else if (arg == "--write-protect") {
             o->camera.writeProtected = true;
+        } else if (arg == "--strict-kinds") {
+            o->camera.strictKinds = true;
         } else if (arg == "--refuse") {
             if (!value(&v))
                 return false;
