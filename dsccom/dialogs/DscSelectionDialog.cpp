@@ -1,19 +1,14 @@
-// The selection dialog VOKDLGCOM_RT70 ("Image Preview") and its status window
-// VOKDLGCOM_PREVIMG. A thin layer of widgets: the rules live in dsccom/selection, the camera
-// work in the engine; the dialog owns the open connection until it ends.
+// The selection dialog VOKDLGCOM_RT70 ("Image Preview"). A thin layer of widgets: the rules
+// live in dsccom/selection, the camera work in the engine; the dialog owns the open
+// connection until it ends.
 #include <unistd.h>
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -21,14 +16,14 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-#include <algorithm>
-#include <functional>
-#include <map>
+#include <utility>
 
 #include "../engine/DscEngine.h"
 #include "../selection/DscSelection.h"
 #include "../selection/DscSelectionArt.h"
 #include "../transfer/DscTransfer.h"
+#include "DscImageButton.h"
+#include "DscStatusWindow.h"
 #include "ThumbQt.h"
 #include "VokDscMsg.h"
 #include "vok_owner.h"
@@ -44,94 +39,6 @@ const int kFirstButtonId = 1000;
 QString catalogue(int number, std::initializer_list<long> values = {}) {
     return QString::fromStdString(vokc::CatalogueText(number, values));
 }
-
-// One owner-drawn grid button: it paints what the dialog tells it and reports clicks.
-class ImageButton : public QAbstractButton {
-  public:
-    std::function<QPixmap(bool focused)> render;
-    std::function<void(Qt::KeyboardModifiers, bool doubleClick)> clicked;
-
-    explicit ImageButton(QWidget* parent) : QAbstractButton(parent) {
-        setFixedSize(kButtonWidth, kButtonHeight);
-        setFocusPolicy(Qt::StrongFocus);
-    }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        if (render)
-            p.drawPixmap(0, 0, render(hasFocus()));
-    }
-    void mousePressEvent(QMouseEvent* e) override {
-        if (e->button() == Qt::LeftButton && clicked)
-            clicked(e->modifiers(), false);
-    }
-    void mouseDoubleClickEvent(QMouseEvent* e) override {
-        if (e->button() == Qt::LeftButton && clicked)
-            clicked(e->modifiers(), true);
-    }
-    void mouseReleaseEvent(QMouseEvent*) override {}
-    void keyPressEvent(QKeyEvent* e) override {
-        if (e->key() == Qt::Key_Space && !e->isAutoRepeat() && clicked)
-            clicked(Qt::NoModifier, false);
-        else
-            QAbstractButton::keyPressEvent(e);
-    }
-    void keyReleaseEvent(QKeyEvent* e) override {
-        if (e->key() != Qt::Key_Space)
-            QAbstractButton::keyReleaseEvent(e);
-    }
-};
-
-// VOKDLGCOM_PREVIMG: one line of text over the dialog; text 228 blinks once a second.
-class StatusWindow : public QDialog {
-  public:
-    explicit StatusWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
-        setObjectName(QStringLiteral("VOKDLGCOM_PREVIMG"));
-        setModal(false);
-        auto* frame = new QVBoxLayout(this);
-        text_ = new QLabel(this);
-        text_->setObjectName(QStringLiteral("1027"));
-        text_->setAlignment(Qt::AlignCenter);
-        text_->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        text_->setLineWidth(2);
-        text_->setMargin(12);
-        text_->setMinimumSize(360, 56);
-        frame->setContentsMargins(0, 0, 0, 0);
-        frame->addWidget(text_);
-        // A fixed wait of the library like the others, so VOK_TIME_SCALE speeds it in tests.
-        blink_.setInterval(std::max(1, static_cast<int>(1000 * DscCom_TimeScale())));
-        QObject::connect(&blink_, &QTimer::timeout, this, [this] {
-            shown_ = !shown_;
-            text_->setText(shown_ ? message_ : QString());
-        });
-    }
-    void showText(int number, QWidget* over) {
-        message_ = catalogue(number);
-        shown_ = true;
-        text_->setText(message_);
-        if (number == VOK_MSG_GETTING_THUMBNAILS)
-            blink_.start();
-        else
-            blink_.stop();
-        adjustSize();
-        if (over)
-            move(over->frameGeometry().center() - rect().center());
-        show();
-        raise();
-        QCoreApplication::processEvents();
-    }
-    void close() {
-        blink_.stop();
-        hide();
-    }
-
-  private:
-    QLabel* text_ = nullptr;
-    QTimer blink_;
-    QString message_;
-    bool shown_ = true;
-};
 
 class SelectionDialog : public QDialog {
   public:
@@ -171,8 +78,8 @@ class SelectionDialog : public QDialog {
     uint16_t currentFolderNumber() const;
 
     DscConnection* c_;
-    StatusWindow* status_;
-    ImageButton* buttons_[DSC_GRID_BUTTONS] = {};
+    DscStatusWindow* status_;
+    DscImageButton* buttons_[DSC_GRID_BUTTONS] = {};
     QComboBox* folderList_;
     QScrollBar* scrollBar_;
     QLabel* total_;
@@ -213,7 +120,7 @@ SelectionDialog::SelectionDialog(DscConnection* c, QWidget* owner)
     auto* grid = new QGridLayout;
     grid->setSpacing(3);
     for (int i = 0; i < DSC_GRID_BUTTONS; ++i) {
-        auto* b = new ImageButton(this);
+        auto* b = new DscImageButton(this, kButtonWidth, kButtonHeight);
         b->setObjectName(QString::number(kFirstButtonId + i));
         b->render = [this, i](bool focused) { return renderButton(i, focused); };
         b->clicked = [this, i](Qt::KeyboardModifiers keys, bool dbl) { click(i, keys, dbl); };
@@ -276,7 +183,7 @@ SelectionDialog::SelectionDialog(DscConnection* c, QWidget* owner)
     top->addLayout(side);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    status_ = new StatusWindow(this);
+    status_ = new DscStatusWindow(this);
     setState(DSC_STATE_BUSY);
 }
 
@@ -359,7 +266,7 @@ void SelectionDialog::freeThumbnails() {
 
 void SelectionDialog::blankButtons() {
     blanked_ = true;
-    for (ImageButton* b : buttons_)
+    for (DscImageButton* b : buttons_)
         b->update();
 }
 
@@ -432,28 +339,14 @@ void SelectionDialog::preview() {
         showScrollBar(shown_);
         return;
     }
-    // Thumbnails and selection stay with the image numbers they belong to.
-    std::map<uint32_t, size_t> old;
-    for (size_t i = 0; i < images_.size(); ++i)
-        if (images_[i].number != 0 || images_[i].hasThumbnail)
-            old[images_[i].number] = i;
+    std::vector<int32_t> from = DscSel_CarryOver(images_, &fresh);
     std::vector<QPixmap> freshThumbs(fresh.size());
-    for (size_t i = 0; i < fresh.size(); ++i) {
-        auto it = old.find(fresh[i].number);
-        if (it == old.end())
-            continue;
-        const DscImageRecord& o = images_[it->second];
-        fresh[i].hasThumbnail = o.hasThumbnail;
-        fresh[i].thumbWidth = o.thumbWidth;
-        fresh[i].thumbHeight = o.thumbHeight;
-        fresh[i].kind = o.kind;
-        fresh[i].selected = o.selected;
-        freshThumbs[i] = thumbs_[it->second];
-    }
-    int32_t top = topImage_ && shown_ ? DscSel_IndexOf(fresh, topImage_) : 0;
+    for (size_t i = 0; i < fresh.size(); ++i)
+        if (from[i] >= 0)
+            freshThumbs[i] = thumbs_[from[i]];
+    topIndex_ = topImage_ && shown_ ? DscSel_RowStartOf(fresh, topImage_) : 0;
     images_ = std::move(fresh);
     thumbs_ = std::move(freshThumbs);
-    topIndex_ = top < 0 ? 0 : top - top % DSC_GRID_COLUMNS;
 
     result = fetchVisible();
     status_->close();

@@ -87,6 +87,16 @@ int32_t DscSel_SelectedCount(const std::vector<DscImageRecord>& records);
 /* Index of the record with that number, or -1. */
 int32_t DscSel_IndexOf(const std::vector<DscImageRecord>& records, uint32_t number);
 
+/* Preview reads the image numbers again: each fresh record takes the thumbnail facts, the kind
+ * and the selection of the old record with the same number (a camera whose images changed
+ * gets no picture on the wrong number). Returns, for each fresh record, the index of the old
+ * record it took them from, or -1, so that the caller moves its pictures along. Old records
+ * of number 0 without a thumbnail are placeholders from before the first Preview. */
+VOK_API std::vector<int32_t> DscSel_CarryOver(const std::vector<DscImageRecord>& old,
+                                              std::vector<DscImageRecord>* fresh);
+/* Index of the first record of the grid row holding the image number; 0 when it is gone. */
+VOK_API int32_t DscSel_RowStartOf(const std::vector<DscImageRecord>& records, uint32_t number);
+
 /* A click on record index (keys DSC_CLICK_*, doubleClick for the second click of a double
  * click). Updates the selection and the anchor (an image number; *hasAnchor says whether
  * one is set). Returns nonzero when the selection of some record changed. */

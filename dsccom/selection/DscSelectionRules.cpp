@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <map>
+
 #include "DscSelection.h"
 
 namespace {
@@ -58,6 +60,34 @@ int32_t DscSel_IndexOf(const std::vector<DscImageRecord>& records, uint32_t numb
         if (records[i].number == number)
             return static_cast<int32_t>(i);
     return -1;
+}
+
+std::vector<int32_t> DscSel_CarryOver(const std::vector<DscImageRecord>& old,
+                                      std::vector<DscImageRecord>* fresh) {
+    std::map<uint32_t, int32_t> byNumber;
+    for (size_t i = 0; i < old.size(); ++i)
+        if (old[i].number != 0 || old[i].hasThumbnail)
+            byNumber[old[i].number] = static_cast<int32_t>(i);
+    std::vector<int32_t> from(fresh->size(), -1);
+    for (size_t i = 0; i < fresh->size(); ++i) {
+        DscImageRecord& f = (*fresh)[i];
+        auto it = byNumber.find(f.number);
+        if (it == byNumber.end())
+            continue;
+        const DscImageRecord& o = old[it->second];
+        f.hasThumbnail = o.hasThumbnail;
+        f.thumbWidth = o.thumbWidth;
+        f.thumbHeight = o.thumbHeight;
+        f.kind = o.kind;
+        f.selected = o.selected;
+        from[i] = it->second;
+    }
+    return from;
+}
+
+int32_t DscSel_RowStartOf(const std::vector<DscImageRecord>& records, uint32_t number) {
+    int32_t index = DscSel_IndexOf(records, number);
+    return index < 0 ? 0 : index - index % DSC_GRID_COLUMNS;
 }
 
 int DscSel_Click(std::vector<DscImageRecord>* records, int32_t index, int keys, int doubleClick,

@@ -54,6 +54,36 @@ TEST(SelectionRules, RecordsCarryTheirLabel) {
     EXPECT_EQ(DscSel_IndexOf(r, 8), -1);
 }
 
+// Preview again: pictures and marks stay with their image numbers, not with positions.
+TEST(SelectionRules, PreviewCarriesThumbnailsAndSelectionByNumber) {
+    std::vector<DscImageRecord> old = records({1, 2, 5, 6, 7});
+    old[0].selected = 1; // image 1 vanishes with its mark
+    old[2].hasThumbnail = 1;
+    old[2].thumbWidth = 80;
+    old[2].thumbHeight = 60;
+    old[2].kind = 3;
+    old[2].selected = 1;
+    std::vector<DscImageRecord> fresh = records({2, 3, 5, 6, 7, 8});
+    std::vector<int32_t> from = DscSel_CarryOver(old, &fresh);
+    EXPECT_EQ(from, (std::vector<int32_t>{1, -1, 2, 3, 4, -1}));
+    EXPECT_EQ(selected(fresh), std::vector<uint32_t>{5});
+    EXPECT_TRUE(fresh[2].hasThumbnail);
+    EXPECT_EQ(fresh[2].thumbWidth, 80);
+    EXPECT_EQ(fresh[2].thumbHeight, 60);
+    EXPECT_EQ(fresh[2].kind, 3);
+    EXPECT_FALSE(fresh[1].hasThumbnail);
+    EXPECT_EQ(std::string(fresh[2].label), "5");
+
+    // Records from before the first Preview carry no numbers and give nothing.
+    std::vector<DscImageRecord> placeholders(3);
+    fresh = records({0, 1});
+    EXPECT_EQ(DscSel_CarryOver(placeholders, &fresh), (std::vector<int32_t>{-1, -1}));
+
+    // The grid stays on the row of its top image; a vanished top image goes to the start.
+    EXPECT_EQ(DscSel_RowStartOf(records({2, 3, 5, 6, 7, 8}), 7), 4);
+    EXPECT_EQ(DscSel_RowStartOf(records({2, 3, 5, 6, 7, 8}), 1), 0);
+}
+
 TEST(SelectionRules, PlainClickSelectsOneAndClearsTheOnlySelected) {
     Clicker c({1, 2, 3, 4});
     EXPECT_TRUE(c.click(2));

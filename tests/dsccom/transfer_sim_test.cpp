@@ -451,11 +451,12 @@ TEST_F(Download, Mode0AsksForEachImageWithItsKind) {
     EXPECT_EQ(ReadBytes(dest + "/DSC00003.mov"), ReadBytes(card + "/101/0002.wav"));
     EXPECT_TRUE(observer.messages.empty());
 
-    // The strict camera does refuse a movie asked for as a still: status 2, message 4.
+    // The strict camera does refuse a movie asked for as a still: a status reply where the
+    // information was due, three times, and the run ends with message 14.
     DscPickedImage asStill[] = {{101, 1, 1, 0}};
     EXPECT_EQ(DscTransfer_RunPickedInto(asStill, 1, dest.c_str(), nullptr, nullptr),
-              DSC_ERR_STATUS2);
-    EXPECT_EQ(observer.messages, std::vector<int>{4});
+              DSC_ERR_REPORTED);
+    EXPECT_EQ(observer.messages, std::vector<int>{14});
     EXPECT_EQ(Names(dest).size(), 3u);
 }
 
