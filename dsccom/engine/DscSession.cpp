@@ -14,6 +14,7 @@
 #include <string>
 
 #include "DscEngine.h"
+#include "DscGuard.h"
 #include "DscPacket.h"
 #include "VokDscMsg.h"
 #include "VokReged.h"
@@ -127,13 +128,22 @@ int VokDscCom_ResultMessage(int result) {
     return DscPacket_ResultMessage(result);
 }
 
+void DscCom_ReportEscape(bool noMemory) noexcept {
+    try {
+        DscCom_ShowMessage(noMemory ? DSC_MSG_MEMORY : DSC_MSG_UNEXPECTED);
+    } catch (...) {
+    }
+}
+
 int VokDscCom_ReportResult(int result) {
-    if (result == DSC_OK || result == DSC_ERR_REPORTED || DscCom_FailureReported())
-        return 0;
-    int number = DscPacket_ResultMessage(result);
-    if (number)
-        DscCom_Fail(result, number);
-    return number;
+    return DscCom_Guarded(0, [&] {
+        if (result == DSC_OK || result == DSC_ERR_REPORTED || DscCom_FailureReported())
+            return 0;
+        int number = DscPacket_ResultMessage(result);
+        if (number)
+            DscCom_Fail(result, number);
+        return number;
+    });
 }
 
 void DscCom_SetUiHooks(const DscUiHooks* hooks) {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "DscEngine.h"
+#include "DscGuard.h"
 #include "DscSelection.h"
 #include "ThumbRender.h"
 #include "vok_bytes.h"
@@ -137,26 +138,28 @@ int DscSel_FetchThumbnail(uint16_t folder, uint16_t image, std::string* path, ui
 }
 
 int VokDscCom_FetchThumbnail(uint16_t folder, uint16_t image, char* path) {
-    if (!path || !DscCom_Record()->sendBuffer)
-        return DSC_ERR_REPORTED;
-    path[0] = 0;
-    std::string file;
-    uint8_t kind = 0;
-    const unsigned shownBefore = DscCom_MessagesShown();
-    int result = DscSel_FetchThumbnail(folder, image, &file, &kind);
-    if (result == DSC_OK && file.size() >= VOK_MAX_PATH) {
-        // A temporary folder too deep for the caller's buffer cannot hand the file over.
-        unlink(file.c_str());
-        DscCom_ShowMessage(VOK_MSG_FILE_OPEN_FAILED);
-        return DSC_ERR_REPORTED;
-    }
-    if (result == DSC_OK) {
-        memcpy(path, file.c_str(), file.size() + 1);
-        return DSC_OK;
-    }
-    // The fetch also gives "no thumbnail" when it could not keep one, after its message.
-    if (result == DSC_ERR_REPORTED || DscCom_FailureReported() ||
-        DscCom_MessagesShown() != shownBefore)
-        return DSC_ERR_REPORTED;
-    return result;
+    return DscCom_Guarded(DSC_ERR_REPORTED, [&] {
+        if (!path || !DscCom_Record()->sendBuffer)
+            return DSC_ERR_REPORTED;
+        path[0] = 0;
+        std::string file;
+        uint8_t kind = 0;
+        const unsigned shownBefore = DscCom_MessagesShown();
+        int result = DscSel_FetchThumbnail(folder, image, &file, &kind);
+        if (result == DSC_OK && file.size() >= VOK_MAX_PATH) {
+            // A temporary folder too deep for the caller's buffer cannot hand the file over.
+            unlink(file.c_str());
+            DscCom_ShowMessage(VOK_MSG_FILE_OPEN_FAILED);
+            return DSC_ERR_REPORTED;
+        }
+        if (result == DSC_OK) {
+            memcpy(path, file.c_str(), file.size() + 1);
+            return DSC_OK;
+        }
+        // The fetch also gives "no thumbnail" when it could not keep one, after its message.
+        if (result == DSC_ERR_REPORTED || DscCom_FailureReported() ||
+            DscCom_MessagesShown() != shownBefore)
+            return DSC_ERR_REPORTED;
+        return result;
+    });
 }

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "DscFiles.h"
+#include "DscGuard.h"
 #include "DscTransfer.h"
 #include "vok_files.h"
 
@@ -145,64 +146,73 @@ int DscTransfer_CheckFolder(const char* folder) {
 }
 
 int32_t FindLastJpegFile(const char* folder) {
-    if (!folder)
-        return kHighest;
-    DIR* d = opendir(folder);
-    if (!d)
-        return kHighest;
-    int32_t highest = 0;
-    bool full = false;
-    while (struct dirent* e = readdir(d)) {
-        const char* n = e->d_name;
-        if (!matchesPattern(n))
-            continue;
-        int32_t value = 0;
-        for (int i = 3; i < 8 && value >= 0; ++i)
-            value = isDigit(n[i]) ? value * 10 + (n[i] - '0') : -1;
-        if (value < 0)
-            value = 0;
-        if (value == kHighest && (strcasecmp(n + 8, ".jpg") == 0 || strcasecmp(n + 8, ".mov") == 0))
-            full = true;
-        if (value > highest)
-            highest = value;
-    }
-    closedir(d);
-    if (full || !canCreateIn(folder))
-        return kHighest;
-    return highest;
+    return DscCom_Guarded(kHighest, [&] {
+        if (!folder)
+            return kHighest;
+        DIR* d = opendir(folder);
+        if (!d)
+            return kHighest;
+        int32_t highest = 0;
+        bool full = false;
+        while (struct dirent* e = readdir(d)) {
+            const char* n = e->d_name;
+            if (!matchesPattern(n))
+                continue;
+            int32_t value = 0;
+            for (int i = 3; i < 8 && value >= 0; ++i)
+                value = isDigit(n[i]) ? value * 10 + (n[i] - '0') : -1;
+            if (value < 0)
+                value = 0;
+            if (value == kHighest &&
+                (strcasecmp(n + 8, ".jpg") == 0 || strcasecmp(n + 8, ".mov") == 0))
+                full = true;
+            if (value > highest)
+                highest = value;
+        }
+        closedir(d);
+        if (full || !canCreateIn(folder))
+            return kHighest;
+        return highest;
+    });
 }
 
 void VokComUtil_CopyStructData(char* path, int32_t flag) {
-    if (!path || !flag)
-        return;
-    const DscConnection* c = DscCom_Record();
-    if (!c->destName[0]) {
-        path[0] = 0;
-        return;
-    }
-    copyOut(path, VOK_MAX_PATH, DscFiles_Join(c->destFolder, c->destName));
+    DscCom_GuardedVoid([&] {
+        if (!path || !flag)
+            return;
+        const DscConnection* c = DscCom_Record();
+        if (!c->destName[0]) {
+            path[0] = 0;
+            return;
+        }
+        copyOut(path, VOK_MAX_PATH, DscFiles_Join(c->destFolder, c->destName));
+    });
 }
 
 void VokComUtil_CopyMailFileData(char* path, char* name, uint32_t* size, int32_t* kind) {
-    const DscConnection* c = DscCom_Record();
-    if (path)
-        copyOut(path, VOK_MAX_PATH,
-                c->destName[0] ? DscFiles_Join(c->destFolder, c->destName) : std::string());
-    if (name)
-        copyOut(name, VOK_MAX_PATH, c->destName);
-    if (size)
-        *size = c->fileSize;
-    if (kind)
-        *kind = c->imageKind;
+    DscCom_GuardedVoid([&] {
+        const DscConnection* c = DscCom_Record();
+        if (path)
+            copyOut(path, VOK_MAX_PATH,
+                    c->destName[0] ? DscFiles_Join(c->destFolder, c->destName) : std::string());
+        if (name)
+            copyOut(name, VOK_MAX_PATH, c->destName);
+        if (size)
+            *size = c->fileSize;
+        if (kind)
+            *kind = c->imageKind;
+    });
 }
 
 void VokUtil_GetFileNameFromFullPath(const char* fullPath, char* out) {
-    if (!out)
-        return;
-    if (!fullPath) {
-        out[0] = 0;
-        return;
-    }
-    const char* slash = strrchr(fullPath, '/');
-    copyOut(out, VOK_MAX_PATH, slash ? slash + 1 : fullPath);
+    DscCom_GuardedVoid([&] {
+        if (!out)
+            return;
+        if (!fullPath) {
+            out[0] = 0;
+            return;
+        }
+        const char* slash = strrchr(fullPath, '/');
+        copyOut(out, VOK_MAX_PATH, slash ? slash + 1 : fullPath);
+    });
 }

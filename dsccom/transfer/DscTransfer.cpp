@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "DscFiles.h"
+#include "DscGuard.h"
 #include "DscTransfer.h"
 #include "VokDscMsg.h"
 #include "VokReged.h"
@@ -468,35 +469,37 @@ int DscTransfer_RunPickedInto(const DscPickedImage* images, int count, const cha
 }
 
 int32_t VokDscCom_RT70_DSC2PC(int32_t mode) {
-    DscConnection* c = DscCom_Record();
-    if (mode < 0 || mode > 2)
-        return 0;
-    // An open connection belongs to a selection dialog still on screen.
-    if (c->sendBuffer)
-        return 1;
-    c->mode = mode;
-    int32_t total = 0;
-    int result = DscCom_StartConnection(1, &total);
-    if (result == 1)
-        return 1;
-    if (result != DSC_OK) {
-        // A monitor that keeps the camera ends the start without a message.
-        if (result == DSC_ERR_NOTHING)
-            DscCom_ShowMessage(VOK_MSG_NO_IMAGES);
-        else if (result != DSC_ERR_INTERLOCK)
-            VokDscCom_ReportResult(result);
-        return 0;
-    }
-    DscCom_CloseConnectingDialog();
-    if (mode == 0) {
-        if (g_selection && g_selection(c) == 0)
+    return DscCom_Guarded(0, [&] {
+        DscConnection* c = DscCom_Record();
+        if (mode < 0 || mode > 2)
+            return 0;
+        // An open connection belongs to a selection dialog still on screen.
+        if (c->sendBuffer)
             return 1;
-        if (!g_selection)
-            DscCom_ShowMessage(DSC_MSG_UNEXPECTED);
+        c->mode = mode;
+        int32_t total = 0;
+        int result = DscCom_StartConnection(1, &total);
+        if (result == 1)
+            return 1;
+        if (result != DSC_OK) {
+            // A monitor that keeps the camera ends the start without a message.
+            if (result == DSC_ERR_NOTHING)
+                DscCom_ShowMessage(VOK_MSG_NO_IMAGES);
+            else if (result != DSC_ERR_INTERLOCK)
+                VokDscCom_ReportResult(result);
+            return 0;
+        }
+        DscCom_CloseConnectingDialog();
+        if (mode == 0) {
+            if (g_selection && g_selection(c) == 0)
+                return 1;
+            if (!g_selection)
+                DscCom_ShowMessage(DSC_MSG_UNEXPECTED);
+            DscCom_CloseConnection();
+            return 0;
+        }
+        runAll(mode, total, nullptr);
         DscCom_CloseConnection();
-        return 0;
-    }
-    runAll(mode, total, nullptr);
-    DscCom_CloseConnection();
-    return 1;
+        return 1;
+    });
 }

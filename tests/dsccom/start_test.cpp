@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -79,6 +81,26 @@ class Start : public ::testing::Test {
         return got == want;
     }
 };
+
+// Nothing thrown inside the library leaves an export: one message, the failure value.
+TEST_F(Start, ExceptionsStopAtTheExport) {
+    observer.answer = [](unsigned m, uintptr_t code, intptr_t) -> intptr_t {
+        if (m == WM_DSC_STATUS && code == DSC_STATUS_BUSY_QUERY)
+            throw std::bad_alloc();
+        return 0;
+    };
+    EXPECT_EQ(VokDscCom_Connect(), DSC_ERR_REPORTED);
+    EXPECT_EQ(observer.messages, std::vector<int>{51});
+    observer.messages.clear();
+    observer.answer = [](unsigned m, uintptr_t code, intptr_t) -> intptr_t {
+        if (m == WM_DSC_STATUS && code == DSC_STATUS_BUSY_QUERY)
+            throw std::runtime_error("owner failed");
+        return 0;
+    };
+    EXPECT_EQ(VokDscCom_RT70_DSC2PC(1), 0);
+    EXPECT_EQ(observer.messages, std::vector<int>{129});
+    EXPECT_EQ(DscCom_Record()->sendBuffer, nullptr);
+}
 
 TEST_F(Start, BusyOwnerTouchesNeitherRegistryNorCamera) {
     FakeQubex other(home.dir);
