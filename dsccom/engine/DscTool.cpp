@@ -32,8 +32,7 @@ uint8_t kindRequest(int32_t kind) {
 int listableCount(int result, int32_t* count) {
     if (result == DSC_OK && *count > DSC_MAX_PAGES * DSC_PAGE_ENTRIES) {
         *count = 0;
-        DscCom_ShowMessage(DSC_MSG_DATA);
-        return DSC_ERR_FRAME;
+        return DscCom_Fail(DSC_ERR_FRAME, DSC_MSG_DATA);
     }
     return result;
 }
@@ -156,10 +155,8 @@ int VokDscCom_GetImageInfo(uint16_t folder, uint16_t image, int32_t* kind, uint3
         result = DscCom_ImageInfo(folder, image, kindRequest(thumbKind), &k, size);
         if (result != DSC_OK && result != DSC_ERR_SIZE0)
             return result;
-        if (k >= 5) {
-            DscCom_ShowMessage(DSC_MSG_DATA);
-            return DSC_ERR_FRAME;
-        }
+        if (k >= 5)
+            return DscCom_Fail(DSC_ERR_FRAME, DSC_MSG_DATA);
         *kind = k == 0 ? 1 : k;
         return result;
     });

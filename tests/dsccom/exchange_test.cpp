@@ -428,6 +428,34 @@ TEST_F(Exchange, ImageInfoAsksLikeThePickingTransfer) {
     EXPECT_EQ(size, 123456u);
 }
 
+// A failure shown where it was found is not reported again through the result-code table,
+// also after the end command; one nobody has shown gets its table message once.
+TEST_F(Exchange, FailureIsReportedOnce) {
+    camera.responder = [](const Bytes&) { return Answer{Packet(8, 0, 29, Cat({7}, U32(10)))}; };
+    int32_t kind = 0;
+    uint32_t size = 0;
+    EXPECT_EQ(VokDscCom_GetImageInfo(100, 1, &kind, &size), DSC_ERR_FRAME);
+    EXPECT_EQ(VokDscCom_ReportResult(DSC_ERR_FRAME), 0);
+    EXPECT_EQ(observer.messages, std::vector<int>{8});
+
+    observer.messages.clear();
+    Answer cut = reply(Packet(8, 0, 3));
+    cut.shortBy = 1;
+    script({cut});
+    EXPECT_EQ(DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, 3), DSC_ERR_REPLY);
+    script({reply(Status(0, 0))});
+    EXPECT_EQ(DscCom_Command(DSC_CMD_END, 0, nullptr, 0, 1), DSC_OK);
+    EXPECT_EQ(VokDscCom_ReportResult(DSC_ERR_REPLY), 0);
+    EXPECT_EQ(observer.messages, (std::vector<int>{15, 15, 15, 14}));
+
+    observer.messages.clear();
+    script({reply(Status(0, 2))});
+    EXPECT_EQ(DscCom_Command(DSC_CMD_DELETE, 0, nullptr, 0, 1), DSC_ERR_STATUS2);
+    EXPECT_EQ(VokDscCom_ReportResult(DSC_ERR_STATUS2), 4);
+    EXPECT_EQ(VokDscCom_ReportResult(DSC_ERR_STATUS2), 0);
+    EXPECT_EQ(observer.messages, std::vector<int>{4});
+}
+
 TEST_F(Exchange, CloseSendsEndEvenAfterFailures) {
     script({none()});
     EXPECT_EQ(DscCom_Command(DSC_CMD_IDENTIFY, 0, nullptr, 0, 3), DSC_ERR_NOANSWER);
