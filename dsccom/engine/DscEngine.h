@@ -42,7 +42,6 @@ struct DscConnection {
     DscLink link;
     void* connectDialog;
     void* selectDialog;
-    void* progressDialog;
     char destFolder[VOK_MAX_PATH];
     char destName[VOK_MAX_PATH];
     int32_t lastNumber;

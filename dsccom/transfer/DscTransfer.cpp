@@ -117,15 +117,13 @@ struct Source {
 };
 
 void* openProgress(DscConnection* c, void* parent) {
-    c->progressDialog = g_hooks.openProgress ? g_hooks.openProgress(c, parent) : nullptr;
-    return c->progressDialog;
+    return g_hooks.openProgress ? g_hooks.openProgress(c, parent) : nullptr;
 }
 
 void closeProgress(Run* run) {
     if (run->dialog && g_hooks.closeProgress)
         g_hooks.closeProgress(run->dialog);
     run->dialog = nullptr;
-    run->c->progressDialog = nullptr;
 }
 
 void prepareFile(Run* run, int index, const std::string& itemLine) {
