@@ -335,8 +335,11 @@ VOK_EXTERN_C int GetTargetTag(const unsigned char* tiff, uint32_t dataSize, uint
             return 0;
         if (!text || textSize == 0)
             return 1;
-        // ASCII counts its terminator; UNDEFINED bytes are taken whole.
-        uint32_t n = fieldType == 2 ? (valueSize ? valueSize - 1 : 0) : valueSize;
+        // ASCII counts its terminator, but some cameras count only the letters: a last byte
+        // that is no NUL is a letter. UNDEFINED bytes are taken whole.
+        uint32_t n = valueSize;
+        if (fieldType == 2 && n > 0 && tiff[valueOffset + n - 1] == '\0')
+            --n;
         n = std::min(n, textSize - 1);
         std::memcpy(text, tiff + valueOffset, n);
         text[n] = '\0';

@@ -127,9 +127,9 @@ VOK_API int GetTagDataAddress(const unsigned char* tiff, uint32_t dataSize, uint
                               int bigEndian, uint32_t* valueOffset, uint32_t* valueSize);
 
 /* Reads a value by its entry's field type: types 2 and 7 as text (at most textSize bytes
- * with the terminator), 5 and 10 not at all (empty text, number 0), 1 and 6 one byte,
- * 3 and 8 two bytes, others four bytes. text or number may be null. 0 when the value does
- * not lie within dataSize. */
+ * with the terminator; a type 2 value's last byte is dropped only when it is a NUL), 5 and 10 not
+ * at all (empty text, number 0), 1 and 6 one byte, 3 and 8 two bytes, others four bytes. text or
+ * number may be null. 0 when the value does not lie within dataSize. */
 VOK_API int GetTargetTag(const unsigned char* tiff, uint32_t dataSize, uint32_t valueOffset,
                          uint32_t fieldType, uint32_t valueSize, int bigEndian, char* text,
                          uint32_t textSize, uint32_t* number);

@@ -141,8 +141,11 @@ TEST_F(ImgDirectoryTest, ValuesAreReadByTheEntrysType) {
     EXPECT_EQ(GetDataFromByte(bytes, 4, 1), 0x12345678u);
     char t[100];
     uint32_t n = 0;
-    // ASCII: the last byte becomes the terminator; UNDEFINED keeps all bytes.
+    // ASCII without its terminator keeps its last byte when there is room; UNDEFINED keeps
+    // all bytes.
     EXPECT_EQ(GetTargetTag(bytes, 8, 4, 2, 4, 0, t, sizeof t, &n), 1);
+    EXPECT_STREQ(t, "ABCD");
+    EXPECT_EQ(GetTargetTag(bytes, 8, 4, 2, 4, 0, t, 4, &n), 1);
     EXPECT_STREQ(t, "ABC");
     EXPECT_EQ(GetTargetTag(bytes, 8, 4, 7, 4, 0, t, sizeof t, &n), 1);
     EXPECT_STREQ(t, "ABCD");
@@ -164,6 +167,31 @@ TEST_F(ImgDirectoryTest, ValuesAreReadByTheEntrysType) {
     EXPECT_EQ(GetExif_MemberData(&b, 296, 2, 0, t, sizeof t, &n), 1);
     EXPECT_EQ(n, 2u);
     EXPECT_STREQ(t, "");
+}
+
+TEST_F(ImgDirectoryTest, TextCountedWithoutTerminatorKeepsItsLastLetter) {
+    // Some cameras count an ASCII value without its NUL: a 21-letter Make (outside the entry)
+    // and a 3-letter interoperability index (inside it).
+    auto unterminated = [](uint16_t tag, const std::string& text) {
+        TiffEntry e = ascii(tag, text);
+        e.bytes.pop_back();
+        e.count = uint32_t(e.bytes.size());
+        return e;
+    };
+    for (bool be : {false, true}) {
+        TiffPlan plan = camera_exif(be, 64, 48);
+        for (TiffEntry& e : plan.ifd0)
+            if (e.tag == 271)
+                e = unterminated(271, "Quintaral Imaging Co.");
+        for (TiffEntry& e : plan.interop)
+            if (e.tag == 1)
+                e = unterminated(1, "R98");
+        std::string path = put("unterminated.jpg", exif_file(plan));
+        ImageInfo info{};
+        ASSERT_EQ(Get_Exif_Info(path.c_str(), &info), 1) << be;
+        EXPECT_STREQ(info.make, "Quintaral Imaging Co.") << be;
+        EXPECT_STREQ(info.interopIndex, "R98") << be;
+    }
 }
 
 TEST_F(ImgDirectoryTest, DamagedOffsetsEndTheSearch) {
