@@ -45,7 +45,7 @@ const char* const kGerman[kTextCount] = {
     "Ein nicht definierter Fehler ist aufgetreten.",
     "Das Exif-Format kann nicht erstellt werden.",
     "Das Miniaturbild kann nicht erstellt werden.",
-    "Der Tag wurde nicht gefunden.",
+    "TIFF-Tag nicht gefunden.",
 };
 
 const char* const kFrench[kTextCount] = {
@@ -62,7 +62,7 @@ const char* const kFrench[kTextCount] = {
     "Erreur non définie.",
     "Impossible de convertir au format Exif.",
     "Impossible de créer la vignette.",
-    "Balise introuvable.",
+    "Balise TIFF introuvable.",
 };
 
 std::mutex g_lock;

@@ -304,7 +304,10 @@ TEST_F(WriteTest, BrokenPointerOverrideShowsTagMessageOnlyWithOwner) {
     EXPECT_EQ(ChangeFormatToExifAndSave(src.c_str(), in_work("a.jpg").c_str(), &broken, 1), 0);
     logged = imgtest::read_file(log);
     line.assign(logged.begin(), logged.end());
-    EXPECT_NE(line.find("Der Tag wurde nicht gefunden."), std::string::npos) << line;
+    // A TIFF tag, not a day ("Tag" alone reads as one).
+    EXPECT_NE(line.find("TIFF-Tag nicht gefunden."), std::string::npos) << line;
+    setenv("LC_ALL", "fr_FR.UTF-8", 1);
+    EXPECT_STREQ(VokImg_LibraryText(14), "Balise TIFF introuvable.");
     setenv("LC_ALL", "C", 1);
     KeepTargetApplicationHandle(&owner, "");
     std::remove(log.c_str());
