@@ -33,14 +33,6 @@ static void escape_on_error(j_common_ptr cinfo) {
     longjmp(err->escape, 1);
 }
 
-/* libjpeg goes on after corrupt or cut data and fills the rest with grey; for whole images
- * that is a failure: such a picture must not replace a good file nor stand for a thumbnail.
- * Stray bytes between segments hurt no pixel. */
-static void escape_on_damage(j_common_ptr cinfo, int level) {
-    if (level < 0 && cinfo->err->msg_code != JWRN_EXTRANEOUS_DATA)
-        escape_on_error(cinfo);
-}
-
 static void install_error_manager(struct vok_jpeg_error* err) {
     jpeg_std_error(&err->pub);
     err->pub.error_exit = escape_on_error;
@@ -193,8 +185,10 @@ int vok_jpeg_decode_rows(FILE* file, const unsigned char* data, size_t size, uin
         return 0;
     memset(&cinfo, 0, sizeof cinfo);
     last_message[0] = '\0';
+    /* Warnings (a cut stream, corrupt entropy data, stray bytes) are not fatal: libjpeg goes
+     * on and fills what is missing with grey, as every viewer shows such a file. The standard
+     * emit_message keeps the first one. */
     install_error_manager(&err);
-    err.pub.emit_message = escape_on_damage;
     cinfo.err = &err.pub;
     if (setjmp(err.escape)) {
         jpeg_destroy_decompress(&cinfo);

@@ -49,9 +49,10 @@ typedef struct VokJpegRows {
  * other colour spaces are refused. A picture of more than maxPixels pixels is refused before
  * anything is allocated. colors 0 gives 24-bit rows; 8..256 gives indices quantised by
  * libjpeg (two-pass, dithered). headroom zeroed bytes come in front of the rows for the
- * caller's own headers. Any fatal error, and any warning that means damaged data (a cut
- * stream, corrupt entropy data; stray bytes between segments are tolerated), fails the call.
- * 1 on success; 0 with nothing allocated and out cleared. */
+ * caller's own headers. A fatal error fails the call; warnings do not (a cut stream or
+ * corrupt entropy data decodes as libjpeg does, with grey where data is missing, and
+ * vok_jpeg_last_message gives the first warning). 1 on success; 0 with nothing allocated and
+ * out cleared. */
 int vok_jpeg_decode_rows(FILE* file, const unsigned char* data, size_t size, uint64_t maxPixels,
                          int colors, size_t headroom, VokJpegRows* out);
 

@@ -23,9 +23,9 @@ typedef struct VokThumbPixels {
 
 /* Decodes the JPEG read from in at full scale. Colour images give their colours, greyscale
  * images grey pixels (red = green = blue); other colour spaces are refused. An image of more
- * than maxPixels pixels is refused before anything is allocated. Any codec error, and any
- * warning that means damaged data (a truncated stream, corrupt entropy data), fails the call.
- * 1 on success with out filled, 0 on failure with out cleared. */
+ * than maxPixels pixels is refused before anything is allocated. A fatal codec error fails
+ * the call; a warning does not (a truncated stream decodes as libjpeg does, grey where data is
+ * missing). 1 on success with out filled, 0 on failure with out cleared. */
 int vok_thumb_decode_jpeg(FILE* in, uint64_t maxPixels, VokThumbPixels* out);
 
 #ifdef __cplusplus

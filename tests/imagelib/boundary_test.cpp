@@ -1,7 +1,7 @@
 /* The libjpeg boundary shared by VokExif and the thumbnail renderer: whole pictures from memory
  * and from a file into bottom-up rows, quantised rows with their palette, room in front for
- * the caller, and the failures (damaged or cut streams, other colour spaces, too many pixels)
- * that must release everything. */
+ * the caller, cut or damaged scans decoded through libjpeg's warnings, and the fatal failures
+ * (broken headers, other colour spaces, too many pixels) that must release everything. */
 #include "image_builders.h"
 #include "jpeg_boundary.h"
 
@@ -162,34 +162,102 @@ TEST(ImgJpegBoundary, HeadroomIsZeroedAndQuantisedRowsIndexTheirPalette) {
         ASSERT_LT(d.rows.rows[i], d.rows.colors) << i;
 }
 
-// Failures leave through libjpeg's jump; the sanitizer build's leak check sees a block that
-// the jump lost (this file compiles the boundary optimised for that reason).
-TEST(ImgJpegBoundary, CutOrCorruptStreamsFailAndReleaseEverything) {
+// The bottom-up BGR rows of a decoding against libjpeg's own top-down RGB, pixel for pixel.
+void ExpectSamePixels(const VokJpegRows& rows, const Bytes& rgb, int width, int height) {
+    ASSERT_EQ(rows.width, uint32_t(width));
+    ASSERT_EQ(rows.height, uint32_t(height));
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* row = rows.rows + size_t(rows.stride) * size_t(height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* p = &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
+            ASSERT_EQ(row[3 * x], p[2]) << x << "," << y;
+            ASSERT_EQ(row[3 * x + 1], p[1]) << x << "," << y;
+            ASSERT_EQ(row[3 * x + 2], p[0]) << x << "," << y;
+        }
+    }
+}
+
+// libjpeg only warns about a cut or damaged scan and fills what is missing with grey; the
+// decoding goes on as libjpeg's own does, and the warning is kept for the caller.
+TEST(ImgJpegBoundary, CutOrDamagedScansDecodeAsLibjpegDoes) {
     const Bytes jpeg =
         imgtest::make_jpeg(64, 48, {imgtest::Sampling::S2x1, true, false, false, 95});
     const size_t scan = FindMarker(jpeg, 0xDA);
     ASSERT_GT(scan, 0u);
     const Bytes cut(jpeg.begin(), jpeg.begin() + long(scan + (jpeg.size() - scan) / 2));
-    Decoded a;
-    DecodeMemory(cut, 0, 0, &a);
-    EXPECT_EQ(a.ok, 0);
-    ExpectCleared(a.rows);
-    EXPECT_STRNE(vok_jpeg_last_message(), "");
-    Decoded b;
-    DecodeFile(cut, &b);
-    EXPECT_EQ(b.ok, 0);
-    ExpectCleared(b.rows);
-    Decoded q;
-    DecodeMemory(cut, 256, 64, &q);
-    EXPECT_EQ(q.ok, 0);
-
     // An end marker in the middle of the entropy-coded data.
-    Bytes corrupt = jpeg;
+    Bytes damaged = jpeg;
     const size_t middle = scan + (jpeg.size() - scan) / 2;
-    corrupt[middle] = 0xFF;
-    corrupt[middle + 1] = 0xD9;
+    damaged[middle] = 0xFF;
+    damaged[middle + 1] = 0xD9;
+    for (const Bytes* input : std::initializer_list<const Bytes*>{&cut, &damaged}) {
+        int width = 0;
+        int height = 0;
+        const Bytes rgb = ReferenceRgb(*input, &width, &height);
+        Decoded mem;
+        DecodeMemory(*input, 0, 0, &mem);
+        ASSERT_EQ(mem.ok, 1);
+        EXPECT_STRNE(vok_jpeg_last_message(), "");
+        ExpectSamePixels(mem.rows, rgb, width, height);
+        // The missing part is grey.
+        const unsigned char* bottom = mem.rows.rows;
+        EXPECT_NEAR(bottom[0], 128, 2);
+        EXPECT_NEAR(bottom[3 * 63 + 2], 128, 2);
+        Decoded file;
+        DecodeFile(*input, &file);
+        ASSERT_EQ(file.ok, 1);
+        ExpectSamePixels(file.rows, rgb, width, height);
+        Decoded q;
+        DecodeMemory(*input, 256, 64, &q);
+        EXPECT_EQ(q.ok, 1);
+    }
+}
+
+// Fatal errors leave through libjpeg's jump; the sanitizer build's leak check sees a block
+// that the jump lost (this file compiles the boundary optimised for that reason).
+TEST(ImgJpegBoundary, FatalErrorsFailAndReleaseEverything) {
+    const Bytes jpeg =
+        imgtest::make_jpeg(64, 48, {imgtest::Sampling::S2x1, true, false, false, 95});
+    const size_t scan = FindMarker(jpeg, 0xDA);
+    const size_t dht = FindMarker(jpeg, 0xC4);
+    ASSERT_GT(scan, 0u);
+    ASSERT_GT(dht, 0u);
+    // Cut before the scan: no picture at all.
+    const Bytes header(jpeg.begin(), jpeg.begin() + long(scan));
+    // A Huffman table whose code counts add up to more than 256 codes.
+    Bytes table = jpeg;
+    for (size_t i = dht + 5; i < dht + 5 + 16; ++i)
+        table[i] = 0xFF;
+    for (const Bytes* input : std::initializer_list<const Bytes*>{&header, &table}) {
+        Decoded a;
+        DecodeMemory(*input, 0, 0, &a);
+        EXPECT_EQ(a.ok, 0);
+        ExpectCleared(a.rows);
+        EXPECT_STRNE(vok_jpeg_last_message(), "");
+        Decoded b;
+        DecodeFile(*input, &b);
+        EXPECT_EQ(b.ok, 0);
+        ExpectCleared(b.rows);
+        Decoded q;
+        DecodeMemory(*input, 256, 64, &q);
+        EXPECT_EQ(q.ok, 0);
+    }
+    // A failure after the rows were allocated: a progressive picture whose second scan asks
+    // for an impossible spectral band.
+    imgtest::JpegOptions progressive;
+    progressive.progressive = true;
+    Bytes lateFailure = imgtest::make_jpeg(64, 48, progressive);
+    size_t second = 0;
+    for (size_t i = FindMarker(lateFailure, 0xDA) + 2; i + 1 < lateFailure.size(); ++i)
+        if (lateFailure[i] == 0xFF && lateFailure[i + 1] == 0xDA) {
+            second = i;
+            break;
+        }
+    ASSERT_GT(second, 0u);
+    const size_t components = lateFailure[second + 4];
+    lateFailure[second + 5 + 2 * components] = 0x3F; // Ss beyond Se
     Decoded c;
-    DecodeMemory(corrupt, 0, 0, &c);
+    DecodeMemory(lateFailure, 0, 0, &c);
     EXPECT_EQ(c.ok, 0);
     ExpectCleared(c.rows);
 }

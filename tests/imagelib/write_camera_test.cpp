@@ -1,7 +1,7 @@
 /* Conversion into the camera's JPEG form: kept and recompressed image data, the stripped
- * layout, the thumbnail, the size rules, the camera-ready test, JPEGs from bitmaps, and
- * the destination and temporary folder after failures (corrupt source, full disk, a
- * copy that fails after the backup). */
+ * layout, the thumbnail, the size rules, the camera-ready test, JPEGs from bitmaps,
+ * sources that libjpeg decodes with a warning, and the destination and temporary folder after
+ * failures (fatal codec error, full disk, a copy that fails after the backup). */
 #include "img_write.h"
 #include "write_helpers.h"
 
@@ -350,25 +350,67 @@ TEST_F(WriteTest, JpegFromBitmapCarriesTheTemplateAndThumbnail) {
     EXPECT_FALSE(std::filesystem::exists(in_work("bad.jpg")));
 }
 
-TEST_F(WriteTest, CorruptSourceLeavesDestinationAndTempFolderAlone) {
+// libjpeg only warns about a stream cut short or a damaged last segment and shows the
+// missing part grey; the library decodes such files as libjpeg's own programs do.
+TEST_F(WriteTest, CutOrDamagedScansDecodeWithGreyRows) {
+    Bytes jpeg = make_jpeg(320, 240, with(Sampling::S2x1));
+    Bytes cut(jpeg.begin(), jpeg.begin() + long(jpeg.size() * 2 / 3));
+    // Garbage over the scan's last bytes (no FF, so no marker); the end marker stays.
+    Bytes damaged = jpeg;
+    for (size_t i = damaged.size() - 400; i + 2 < damaged.size(); ++i)
+        damaged[i] = uint8_t(i * 37 & 0x7F);
+    for (const Bytes* source : std::initializer_list<const Bytes*>{&cut, &damaged}) {
+        std::string src = put_work("src.jpg", *source);
+        std::string bmp = in_work("out.bmp");
+        ASSERT_EQ(jpg2bmp(src.c_str(), bmp.c_str(), 0), 1);
+        BlockPtr dib(VokImg_ReadBmpFile(bmp.c_str()));
+        ASSERT_TRUE(dib);
+        EXPECT_EQ(le32(dib.get()->data + 4), 320u);
+        EXPECT_EQ(le32(dib.get()->data + 8), 240u);
+        const unsigned char* last = dib_pixel(dib.get(), 300, 239);
+        EXPECT_NEAR(last[0], 128, 2);
+        EXPECT_NEAR(last[1], 128, 2);
+        EXPECT_NEAR(last[2], 128, 2);
+        EXPECT_EQ(jpg2bmp(src.c_str(), bmp.c_str(), 256), 1);
+
+        std::string dst = in_work("camera.jpg");
+        ASSERT_EQ(ChangeFormatToExifAndSave(src.c_str(), dst.c_str(), nullptr, 0), 1);
+        EXPECT_EQ(info_of(dst).width, 320u);
+        ASSERT_EQ(ChangeFormatToExifAndSave_Size(src.c_str(), dst.c_str(), nullptr, 0, 160, 120),
+                  1);
+        EXPECT_EQ(info_of(dst).width, 160u);
+    }
+    // The preview takes a JPEG whose end marker is there.
+    char path[VOK_MAX_PATH];
+    std::snprintf(path, sizeof path, "%s", put_work("damaged.jpg", damaged).c_str());
+    EXPECT_EQ(VokDIB_GetPrevFile(nullptr, path, in_work("preview.bmp").c_str()), 1);
+    EXPECT_EQ(std::string(path), in_work("preview.bmp"));
+}
+
+TEST_F(WriteTest, FatalCodecErrorsLeaveDestinationAndTempFolderAlone) {
     std::string dst = put_work("dst.jpg", {'o', 'l', 'd'});
     Bytes jpeg = make_jpeg(320, 240, with(Sampling::S2x1));
-    Bytes truncated(jpeg.begin(), jpeg.begin() + long(jpeg.size() * 2 / 3));
-    std::string src = put_work("cut.jpg", truncated);
+    // Cut before the scan: no picture at all.
+    size_t scan = jpeg.size() - scan_data(jpeg).size();
+    Bytes header(jpeg.begin(), jpeg.begin() + long(scan));
+    std::string src = put_work("cut.jpg", header);
+    // A Huffman table whose code counts add up to more than 256 codes.
+    Bytes table = jpeg;
+    for (const Segment& s : segments(jpeg))
+        if (s.marker == 0xC4) {
+            for (size_t i = s.at + 5; i < s.at + 5 + 16; ++i)
+                table[i] = 0xFF;
+            break;
+        }
+    std::string src2 = put_work("table.jpg", table);
     auto before = list_folder(tmp_);
     auto workBefore = list_folder(work_);
-    EXPECT_EQ(ChangeFormatToExifAndSave(src.c_str(), dst.c_str(), nullptr, 0), 0);
-    EXPECT_EQ(ChangeFormatToExifAndSave_Size(src.c_str(), dst.c_str(), nullptr, 0, 160, 120), 0);
-    // Garbage inside the scan is a codec error too.
-    Bytes garbled = jpeg;
-    size_t scan = scan_data(jpeg).size();
-    size_t start = jpeg.size() - scan + 20;
-    for (size_t i = start; i < start + 400 && i + 2 < garbled.size(); ++i)
-        garbled[i] = uint8_t(i * 37);
-    std::string src2 = put_work("garbled.jpg", garbled);
-    workBefore.insert("garbled.jpg");
-    EXPECT_EQ(ChangeFormatToExifAndSave(src2.c_str(), dst.c_str(), nullptr, 0), 0);
-    EXPECT_EQ(jpg2bmp(src.c_str(), in_work("x.bmp").c_str(), 0), 0);
+    for (const std::string& bad : {src, src2}) {
+        EXPECT_EQ(ChangeFormatToExifAndSave(bad.c_str(), dst.c_str(), nullptr, 0), 0) << bad;
+        EXPECT_EQ(ChangeFormatToExifAndSave_Size(bad.c_str(), dst.c_str(), nullptr, 0, 160, 120),
+                  0);
+        EXPECT_EQ(jpg2bmp(bad.c_str(), in_work("x.bmp").c_str(), 0), 0);
+    }
     EXPECT_EQ(imgtest::read_file(dst), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(list_folder(tmp_), before);
     EXPECT_EQ(list_folder(work_), workBefore);

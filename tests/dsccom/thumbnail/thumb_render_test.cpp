@@ -136,14 +136,27 @@ TEST_F(ThumbRenderTest, GreyscaleRendersAsGrey) {
     EXPECT_EQ(blue, (std::set<int>{1, 2}));
 }
 
-TEST_F(ThumbRenderTest, TruncatedJpegShowsOneMessage) {
+// A stream cut short is only a warning to libjpeg: rendered as djpeg shows it, grey where
+// data is missing. A fatal codec error shows its one message.
+TEST_F(ThumbRenderTest, TruncatedJpegRendersGreyAndAFatalErrorShowsOneMessage) {
     const std::string whole = FilePath("whole.jpg");
     WriteJpeg(whole, 160, 120, 3, Noise, 90);
     const std::string bytes = ReadFile(whole);
     const std::string cut = FilePath("cut.jpg");
     WriteFile(cut, bytes.substr(0, bytes.size() / 2));
     ThumbBitmap bitmap;
-    EXPECT_FALSE(RenderThumbnail(cut.c_str(), 80, 75, 32, nullptr, kCaption, &bitmap));
+    ASSERT_TRUE(RenderThumbnail(cut.c_str(), 160, 120, 32, nullptr, kCaption, &bitmap));
+    EXPECT_EQ(bitmap.width, 160);
+    EXPECT_EQ(bitmap.height, 120);
+    for (int x : {0, 80, 159})
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(bitmap.bits[3u * x + c], 128, 2) << "bottom row, column " << x;
+    EXPECT_EQ(Log(), "");
+
+    const std::string header = FilePath("header.jpg");
+    WriteFile(header, bytes.substr(0, bytes.find("\xFF\xDA")));
+    bitmap = ThumbBitmap();
+    EXPECT_FALSE(RenderThumbnail(header.c_str(), 80, 75, 32, nullptr, kCaption, &bitmap));
     EXPECT_EQ(Log(), LogLine(105, "It failed in the creating bitmap."));
     EXPECT_EQ(bitmap.width, 0) << "the result is untouched on failure";
 }
