@@ -3,6 +3,7 @@
  * (ChangeFormatToExifAndSave and its scaled form, JPEGs from bitmaps, ImageFormat_Check). */
 #include "img_internal.h"
 #include "img_write.h"
+#include "jpeg_boundary.h"
 
 #include <cstring>
 
@@ -93,7 +94,8 @@ bool patch_block(Bytes* block, uint32_t width, uint32_t height, uint32_t thumbSi
 bool exif_parts(const std::vector<ExifTagEntry>& entries, const DibView& view, uint32_t width,
                 uint32_t height, Bytes* block, Bytes* thumb) {
     uint32_t blockSize = exif_block_size(entries);
-    if (blockSize >= kApp1Limit || !make_thumbnail(view, kApp1Limit - blockSize, thumb)) {
+    if (blockSize >= kApp1Limit ||
+        !make_thumbnail(view, width, height, kApp1Limit - blockSize, thumb)) {
         show_library_error(kTextThumbnailFailed);
         return false;
     }
@@ -124,14 +126,34 @@ int convert_file(const char* src, const char* dst, const ExifTagEntry* overrides
         show_library_error(kTextCannotOpen);
         return 0;
     }
-    VokImgBlock* picture = decode_jpeg(source.data(), source.size(), 0);
+    // The image data is kept when the written stream, with its tables merged, is what the
+    // camera reads: baseline, three components sampled 2x1 or 2x2 / 1x1 / 1x1, the typical
+    // Huffman tables. Only the thumbnail is made from its pixels then, so a decoding at the
+    // smallest scale that still covers the thumbnail does.
+    Bytes main;
+    JpegFrameInfo frame{};
+    VokJpegHeader header{};
+    if (!scaled && Get_Jpeg_Info(source.data(), uint32_t(source.size()), &frame) &&
+        camera_sampling(frame, true) && strip_jpeg(source.data(), source.size(), &main) &&
+        !huffman_standard(main.data(), uint32_t(main.size())))
+        main.clear();
+    const bool kept = !main.empty();
+    VokImgBlock* picture = nullptr;
+    if (!kept) {
+        picture = decode_jpeg(source.data(), source.size(), 0);
+    } else if (vok_jpeg_read_header_mem(source.data(), source.size(), &header)) {
+        uint32_t w = 0, h = 0;
+        thumbnail_size(header.width, header.height, &w, &h);
+        picture = decode_jpeg_at_least(source.data(), source.size(), w, h);
+    }
     DibView view;
     if (!picture || !dib_view(picture, &view)) {
         VokImg_FreeBlock(picture);
         show_library_error(kTextExifFailed);
         return 0;
     }
-    Bytes main;
+    uint32_t width = kept ? header.width : view.width;
+    uint32_t height = kept ? header.height : view.height;
     bool ok = true;
     if (scaled) {
         VokImgBlock* sized =
@@ -139,19 +161,11 @@ int convert_file(const char* src, const char* dst, const ExifTagEntry* overrides
         VokImg_FreeBlock(picture);
         picture = sized;
         ok = picture && dib_view(picture, &view);
-    } else {
-        // The image data is kept when the written stream, with its tables merged, is what
-        // the camera reads: baseline, three components sampled 2x1 or 2x2 / 1x1 / 1x1,
-        // the typical Huffman tables.
-        JpegFrameInfo frame{};
-        Bytes stripped;
-        if (Get_Jpeg_Info(source.data(), uint32_t(source.size()), &frame) &&
-            camera_sampling(frame, true) && strip_jpeg(source.data(), source.size(), &stripped) &&
-            huffman_standard(stripped.data(), uint32_t(stripped.size())))
-            main.swap(stripped);
+        width = view.width;
+        height = view.height;
     }
     Bytes().swap(source);
-    if (ok && main.empty()) {
+    if (ok && !kept) {
         Bytes encoded;
         ok = encode_dib(view, kCameraQuality, kCameraSampling, &encoded) &&
              strip_jpeg(encoded.data(), encoded.size(), &main);
@@ -160,7 +174,7 @@ int convert_file(const char* src, const char* dst, const ExifTagEntry* overrides
     }
     Bytes block;
     Bytes thumb;
-    ok = ok && exif_parts(entries, view, view.width, view.height, &block, &thumb);
+    ok = ok && exif_parts(entries, view, width, height, &block, &thumb);
     VokImg_FreeBlock(picture);
     if (!ok)
         return 0;

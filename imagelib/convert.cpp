@@ -52,13 +52,11 @@ bool encode_dib(const DibView& view24, int quality, const char* sampling, Bytes*
     return true;
 }
 
-VokImgBlock* decode_jpeg(const unsigned char* data, size_t size, int colors) {
-    // One block: the record, the bitmap header, room for a whole palette, then the rows.
-    const size_t paletteRoom = colors != 0 ? 4u * 256u : 0u;
-    VokJpegRows decoded;
-    if (!vok_jpeg_decode_rows(nullptr, data, size, VOK_JPEG_MAX_PIXELS, colors,
-                              sizeof(VokImgBlock) + kDibHeader + paletteRoom, &decoded))
-        return nullptr;
+namespace {
+
+// The packed bitmap around decoded rows, which were allocated with room in front for the
+// record, the bitmap header and (when quantised) a whole palette.
+VokImgBlock* adopt_rows(VokJpegRows& decoded, int colors) {
     const size_t rowBytes = size_t(decoded.stride) * decoded.height;
     const size_t dibSize = kDibHeader + 4u * decoded.colors + rowBytes;
     if (dibSize > UINT32_MAX - 64) {
@@ -73,6 +71,26 @@ VokImgBlock* decode_jpeg(const unsigned char* data, size_t size, int colors) {
         std::memmove(dib + kDibHeader + 4u * decoded.colors, decoded.rows, rowBytes);
     }
     return adopt_block(decoded.block, dibSize);
+}
+
+} // namespace
+
+VokImgBlock* decode_jpeg(const unsigned char* data, size_t size, int colors) {
+    const size_t paletteRoom = colors != 0 ? 4u * 256u : 0u;
+    VokJpegRows decoded;
+    if (!vok_jpeg_decode_rows(nullptr, data, size, VOK_JPEG_MAX_PIXELS, colors,
+                              sizeof(VokImgBlock) + kDibHeader + paletteRoom, &decoded))
+        return nullptr;
+    return adopt_rows(decoded, colors);
+}
+
+VokImgBlock* decode_jpeg_at_least(const unsigned char* data, size_t size, uint32_t minWidth,
+                                  uint32_t minHeight) {
+    VokJpegRows decoded;
+    if (!vok_jpeg_decode_rows_at_least(nullptr, data, size, VOK_JPEG_MAX_PIXELS, minWidth,
+                                       minHeight, sizeof(VokImgBlock) + kDibHeader, &decoded))
+        return nullptr;
+    return adopt_rows(decoded, 0);
 }
 
 bool read_whole_file(const char* path, Bytes* out, uint64_t limit) {

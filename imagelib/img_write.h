@@ -91,6 +91,12 @@ bool encode_dib(const DibView& view24, int quality, const char* sampling, Bytes*
 // A JPEG in memory decoded to a bitmap (colors 0: 24-bit), or null.
 VokImgBlock* decode_jpeg(const unsigned char* data, size_t size, int colors);
 
+// A JPEG in memory decoded to a 24-bit bitmap at the smallest of libjpeg's scales (1/8, 1/4,
+// 1/2, 1) that still gives at least minWidth x minHeight pixels, or null: the source of
+// thumbnails and previews, which are resampled to their own size afterwards.
+VokImgBlock* decode_jpeg_at_least(const unsigned char* data, size_t size, uint32_t minWidth,
+                                  uint32_t minHeight);
+
 // The whole file, refused beyond limit bytes.
 bool read_whole_file(const char* path, Bytes* out, uint64_t limit = 512u << 20);
 
@@ -123,9 +129,11 @@ bool build_tiff_header(const ExifTagEntry* overrides, uint32_t count, uint32_t w
 // Size of the block that build_exif_block would write.
 uint32_t exif_block_size(const std::vector<ExifTagEntry>& entries);
 
-// The thumbnail of a 24-bit bitmap, stripped, no larger than budget; false when it cannot
-// be made (resampling ended, codec error, budget unreachable).
-bool make_thumbnail(const DibView& view24, uint32_t budget, Bytes* thumb);
+// The thumbnail of a width x height picture, resampled from view24 (the picture itself, or a
+// scaled decoding of it at least the thumbnail's size), stripped, no larger than budget; false
+// when it cannot be made (resampling ended, codec error, budget unreachable).
+bool make_thumbnail(const DibView& view24, uint32_t width, uint32_t height, uint32_t budget,
+                    Bytes* thumb);
 
 // Bilinear resampling of a 24-bit view into dst (24-bit) at (left, top) with size w x h.
 // false when a quit request ended it early (the rest stays black).

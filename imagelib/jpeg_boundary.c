@@ -110,10 +110,38 @@ struct vok_decode_state {
     unsigned char* volatile block;
 };
 
+/* The smallest of libjpeg's DCT-domain scales 1/8, 1/4 and 1/2 that still gives at least
+ * minWidth x minHeight pixels, else full scale. */
+static void choose_scale(j_decompress_ptr cinfo, uint32_t minWidth, uint32_t minHeight) {
+    unsigned int denom;
+    for (denom = 8; denom > 1; denom /= 2) {
+        cinfo->scale_num = 1;
+        cinfo->scale_denom = denom;
+        jpeg_calc_output_dimensions(cinfo);
+        if (cinfo->output_width >= minWidth && cinfo->output_height >= minHeight)
+            return;
+    }
+    cinfo->scale_num = 1;
+    cinfo->scale_denom = 1;
+}
+
+/* What a decoding asks for besides its source. */
+struct vok_decode_request {
+    uint64_t maxPixels;
+    int colors;
+    int scaled; /* pick the scale by minWidth x minHeight */
+    uint32_t minWidth;
+    uint32_t minHeight;
+    size_t headroom;
+};
+
 /* Everything after the codec's creation; an error leaves through the caller's setjmp. */
 static void decode_body(j_decompress_ptr cinfo, FILE* file, const unsigned char* data, size_t size,
-                        uint64_t maxPixels, int colors, size_t headroom, VokJpegRows* out,
+                        const struct vok_decode_request* req, VokJpegRows* out,
                         struct vok_decode_state* st) {
+    const uint64_t maxPixels = req->maxPixels;
+    const int colors = req->colors;
+    const size_t headroom = req->headroom;
     uint32_t width, height, stride, i;
     size_t rowBytes;
     int quantise = colors != 0;
@@ -133,6 +161,11 @@ static void decode_body(j_decompress_ptr cinfo, FILE* file, const unsigned char*
     } else {
         cinfo->out_color_space = JCS_EXT_BGR;
     }
+    /* The limit holds for the whole picture: a scaled decoding still reads all of it. */
+    if ((uint64_t)cinfo->image_width * cinfo->image_height > maxPixels)
+        ERREXIT1(cinfo, JERR_IMAGE_TOO_BIG, (int)(maxPixels < INT_MAX ? maxPixels : INT_MAX));
+    if (req->scaled)
+        choose_scale(cinfo, req->minWidth, req->minHeight);
     jpeg_calc_output_dimensions(cinfo);
     width = cinfo->output_width;
     height = cinfo->output_height;
@@ -172,8 +205,8 @@ static void decode_body(j_decompress_ptr cinfo, FILE* file, const unsigned char*
     out->stride = stride;
 }
 
-int vok_jpeg_decode_rows(FILE* file, const unsigned char* data, size_t size, uint64_t maxPixels,
-                         int colors, size_t headroom, VokJpegRows* out) {
+static int decode_rows(FILE* file, const unsigned char* data, size_t size,
+                       const struct vok_decode_request* req, VokJpegRows* out) {
     struct jpeg_decompress_struct cinfo;
     struct vok_jpeg_error err;
     struct vok_decode_state st = {NULL};
@@ -181,7 +214,8 @@ int vok_jpeg_decode_rows(FILE* file, const unsigned char* data, size_t size, uin
     if (!out)
         return 0;
     memset(out, 0, sizeof *out);
-    if ((!file && (!data || size == 0)) || (colors != 0 && (colors < 2 || colors > 256)))
+    if ((!file && (!data || size == 0)) ||
+        (req->colors != 0 && (req->colors < 2 || req->colors > 256)))
         return 0;
     memset(&cinfo, 0, sizeof cinfo);
     last_message[0] = '\0';
@@ -197,9 +231,32 @@ int vok_jpeg_decode_rows(FILE* file, const unsigned char* data, size_t size, uin
         return 0;
     }
     jpeg_create_decompress(&cinfo);
-    decode_body(&cinfo, file, data, size, maxPixels, colors, headroom, out, &st);
+    decode_body(&cinfo, file, data, size, req, out, &st);
     jpeg_destroy_decompress(&cinfo);
     return 1;
+}
+
+int vok_jpeg_decode_rows(FILE* file, const unsigned char* data, size_t size, uint64_t maxPixels,
+                         int colors, size_t headroom, VokJpegRows* out) {
+    struct vok_decode_request req;
+    memset(&req, 0, sizeof req);
+    req.maxPixels = maxPixels;
+    req.colors = colors;
+    req.headroom = headroom;
+    return decode_rows(file, data, size, &req, out);
+}
+
+int vok_jpeg_decode_rows_at_least(FILE* file, const unsigned char* data, size_t size,
+                                  uint64_t maxPixels, uint32_t minWidth, uint32_t minHeight,
+                                  size_t headroom, VokJpegRows* out) {
+    struct vok_decode_request req;
+    memset(&req, 0, sizeof req);
+    req.maxPixels = maxPixels;
+    req.scaled = 1;
+    req.minWidth = minWidth;
+    req.minHeight = minHeight;
+    req.headroom = headroom;
+    return decode_rows(file, data, size, &req, out);
 }
 
 /* A growing memory destination owned by the caller's frame, so that an error can free

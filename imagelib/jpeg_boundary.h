@@ -56,6 +56,14 @@ typedef struct VokJpegRows {
 int vok_jpeg_decode_rows(FILE* file, const unsigned char* data, size_t size, uint64_t maxPixels,
                          int colors, size_t headroom, VokJpegRows* out);
 
+/* As vok_jpeg_decode_rows with 24-bit rows, but at the smallest of libjpeg's DCT-domain scales
+ * 1/8, 1/4, 1/2 and 1 whose picture is still at least minWidth x minHeight pixels: the cheap
+ * source of a thumbnail or preview that is then resampled to its size. maxPixels limits the
+ * whole picture, as a scaled decoding still reads all of it. */
+int vok_jpeg_decode_rows_at_least(FILE* file, const unsigned char* data, size_t size,
+                                  uint64_t maxPixels, uint32_t minWidth, uint32_t minHeight,
+                                  size_t headroom, VokJpegRows* out);
+
 /* Compresses 24-bit rows in blue, green, red order. rows points at the top row in memory
  * and stride (negative for bottom-up bitmaps) steps from one row to the one below.
  * Baseline quality scaling at quality; h and v are the three components' sampling

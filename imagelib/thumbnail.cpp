@@ -122,10 +122,12 @@ bool resample_into(const DibView& src, VokImgBlock* dst, uint32_t left, uint32_t
     return true;
 }
 
-bool make_thumbnail(const DibView& view24, uint32_t budget, Bytes* thumb) {
+bool make_thumbnail(const DibView& view24, uint32_t width, uint32_t height, uint32_t budget,
+                    Bytes* thumb) {
     uint32_t w = 0;
     uint32_t h = 0;
-    thumbnail_size(view24.width, view24.height, &w, &h);
+    // Sized by the picture, not by the view: a scaled view's integer sizes round differently.
+    thumbnail_size(width, height, &w, &h);
     VokImgBlock* canvas = dib_new(kThumbWidth, kThumbHeight, 24);
     DibView canvasView;
     bool ok = canvas &&

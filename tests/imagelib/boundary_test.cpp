@@ -262,6 +262,33 @@ TEST(ImgJpegBoundary, FatalErrorsFailAndReleaseEverything) {
     ExpectCleared(c.rows);
 }
 
+TEST(ImgJpegBoundary, ScaledDecodingIsTheSmallestScaleThatCoversTheWantedSize) {
+    const Bytes jpeg = imgtest::make_jpeg(2048, 1536);
+    struct Case {
+        uint32_t minWidth, minHeight, width, height;
+    };
+    for (const Case& c : {Case{160, 120, 256, 192}, Case{0, 0, 256, 192}, Case{256, 192, 256, 192},
+                          Case{257, 100, 512, 384}, Case{100, 385, 1024, 768},
+                          Case{1025, 1, 2048, 1536}, Case{4000, 3000, 2048, 1536}}) {
+        VokJpegRows rows;
+        ASSERT_EQ(vok_jpeg_decode_rows_at_least(nullptr, jpeg.data(), jpeg.size(),
+                                                VOK_JPEG_MAX_PIXELS, c.minWidth, c.minHeight, 16,
+                                                &rows),
+                  1);
+        EXPECT_EQ(rows.width, c.width) << c.minWidth << "x" << c.minHeight;
+        EXPECT_EQ(rows.height, c.height) << c.minWidth << "x" << c.minHeight;
+        EXPECT_EQ(rows.rows, rows.block + 16);
+        EXPECT_EQ(rows.stride, c.width * 3);
+        std::free(rows.block);
+    }
+    // The pixel limit holds for the whole picture, not for the scaled one.
+    VokJpegRows rows;
+    EXPECT_EQ(vok_jpeg_decode_rows_at_least(nullptr, jpeg.data(), jpeg.size(), 2048u * 1536u - 1,
+                                            160, 120, 0, &rows),
+              0);
+    ExpectCleared(rows);
+}
+
 TEST(ImgJpegBoundary, StrayBytesBetweenSegmentsAreTolerated) {
     const Bytes jpeg = imgtest::make_jpeg(16, 16);
     const size_t sof = FindMarker(jpeg, 0xC0);

@@ -5,6 +5,7 @@
 #include "img_write.h"
 #include "write_helpers.h"
 
+#include <cmath>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -222,6 +223,74 @@ TEST_F(WriteTest, ThumbnailFitsInto160x120CentredOnBlack) {
     // Blocks of 8 columns that the picture does not reach stay black.
     EXPECT_TRUE(tallBlack[0] && tallBlack[31] && tallBlack[128] && tallBlack[159]) << shown;
     EXPECT_FALSE(tallBlack[38] || tallBlack[80] || tallBlack[121]);
+}
+
+namespace {
+
+// Peak signal-to-noise ratio of two 24-bit bitmaps of one size, in dB.
+double psnr(const VokImgBlock* a, const VokImgBlock* b) {
+    uint32_t width = le32(a->data + 4);
+    uint32_t height = le32(a->data + 8);
+    EXPECT_EQ(le32(b->data + 4), width);
+    EXPECT_EQ(le32(b->data + 8), height);
+    double sum = 0;
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c) {
+                double d = double(dib_pixel(a, x, y)[c]) - dib_pixel(b, x, y)[c];
+                sum += d * d;
+            }
+    double mse = sum / (3.0 * width * height);
+    return mse == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+// A camera-ready JPEG (2x1 sampling, typical tables) of smooth waves, as a photograph's
+// content looks at thumbnail size.
+Bytes smooth_camera_jpeg(uint32_t width, uint32_t height) {
+    Bytes dib = pattern_dib(width, height);
+    VokImgBlock block = view_of(dib);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            unsigned char* p = const_cast<unsigned char*>(dib_pixel(&block, x, y));
+            for (int c = 0; c < 3; ++c)
+                p[c] = uint8_t(128 + 100 * std::sin(x / (40.0 + 9 * c) + c) *
+                                         std::cos(y / (35.0 + 7 * c)));
+        }
+    vokimg::DibView view;
+    Bytes jpeg;
+    EXPECT_TRUE(vokimg::dib_view(&block, &view));
+    EXPECT_TRUE(vokimg::encode_dib(view, 90, vokimg::kCameraSampling, &jpeg));
+    return jpeg;
+}
+
+} // namespace
+
+// A kept-scan conversion makes its thumbnail from libjpeg's scaled decoding; the pixels differ
+// from a thumbnail of the full-size decoding by that alone.
+TEST_F(WriteTest, ThumbnailFromTheScaledDecodingIsCloseToTheFullOne) {
+    for (auto size : {std::pair<uint32_t, uint32_t>{2048, 1536}, {1200, 1600}}) {
+        Bytes jpeg = smooth_camera_jpeg(size.first, size.second);
+        std::string src = put_work("src.jpg", jpeg);
+        std::string dst = in_work("dst.jpg");
+        ASSERT_EQ(ChangeFormatToExifAndSave(src.c_str(), dst.c_str(), nullptr, 0), 1);
+        Bytes out = imgtest::read_file(dst);
+        ASSERT_EQ(scan_data(out), scan_data(jpeg)) << "the scan is kept";
+        EXPECT_EQ(info_of(dst).width, size.first);
+        EXPECT_EQ(info_of(dst).height, size.second);
+        Bytes thumb = thumbnail_of(out);
+        BlockPtr scaled(vokimg::decode_jpeg(thumb.data(), thumb.size(), 0));
+
+        BlockPtr full(vokimg::decode_jpeg(jpeg.data(), jpeg.size(), 0));
+        vokimg::DibView view;
+        ASSERT_TRUE(full && vokimg::dib_view(full.get(), &view));
+        Bytes fullThumb;
+        ASSERT_TRUE(vokimg::make_thumbnail(view, view.width, view.height, 64000, &fullThumb));
+        BlockPtr reference(vokimg::decode_jpeg(fullThumb.data(), fullThumb.size(), 0));
+        ASSERT_TRUE(scaled && reference);
+        // About 32 dB here (the scaled decoding averages blocks, the full one is sampled);
+        // a misplaced or mirrored picture gives far less.
+        EXPECT_GE(psnr(scaled.get(), reference.get()), 28.0) << size.first;
+    }
 }
 
 TEST_F(WriteTest, BilinearResamplingWeightsTheFourNeighbours) {
