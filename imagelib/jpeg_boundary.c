@@ -98,6 +98,15 @@ int vok_jpeg_read_header_mem(const unsigned char* data, size_t size, VokJpegHead
     return read_header(NULL, data, size, header);
 }
 
+int vok_jpeg_read_header_stream(FILE* file, VokJpegHeader* header) {
+    int ok;
+    if (!file || !header)
+        return 0;
+    ok = read_header(file, NULL, 0, header);
+    rewind(file);
+    return ok;
+}
+
 const char* vok_jpeg_last_message(void) {
     return last_message;
 }

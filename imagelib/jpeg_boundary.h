@@ -23,6 +23,8 @@ typedef struct VokJpegHeader {
  * memory. 1 on success, 0 when libjpeg reports an error or finds no image header. */
 int vok_jpeg_read_header_file(const char* path, VokJpegHeader* header);
 int vok_jpeg_read_header_mem(const unsigned char* data, size_t size, VokJpegHeader* header);
+/* The same from an open stream, which is then rewound to its start. */
+int vok_jpeg_read_header_stream(FILE* file, VokJpegHeader* header);
 
 /* The text of libjpeg's last message on this thread (empty when none). */
 const char* vok_jpeg_last_message(void);

@@ -180,8 +180,21 @@ bool Render(const char* jpegPath, int areaWidth, int areaHeight, int displayDept
         return false;
     }
 
+    // The target follows from the picture's full size; libjpeg's smallest scaled decoding
+    // that still covers it is then resampled as a full one would be.
+    std::uint32_t fullWidth = 0;
+    std::uint32_t fullHeight = 0;
     VokThumbPixels pixels;
-    if (!vok_thumb_decode_jpeg(input.get(), kMaxPixels, &pixels)) {
+    if (!vok_thumb_jpeg_size(input.get(), &fullWidth, &fullHeight) || fullWidth > kMaxSide ||
+        fullHeight > kMaxSide) {
+        ShowError(owner, 105, caption);
+        return false;
+    }
+    const Size target =
+        FitToArea(static_cast<int>(fullWidth), static_cast<int>(fullHeight), areaWidth, areaHeight);
+    if (!vok_thumb_decode_jpeg_at_least(input.get(), kMaxPixels,
+                                        static_cast<std::uint32_t>(target.width),
+                                        static_cast<std::uint32_t>(target.height), &pixels)) {
         ShowError(owner, 105, caption);
         return false;
     }
@@ -208,7 +221,6 @@ bool Render(const char* jpegPath, int areaWidth, int areaHeight, int displayDept
     ::unlink(temp.path.c_str());
     temp.path.clear();
 
-    const Size target = FitToArea(image.width, image.height, areaWidth, areaHeight);
     if (target.width != image.width || target.height != image.height)
         image = ResampleBilinear(image, target.width, target.height);
     *result = ForDisplayDepth(image, displayDepth);

@@ -1,6 +1,6 @@
-/* The thumbnail renderer's JPEG decoding: one C call, over the suite's libjpeg boundary, that
- * decodes a JPEG stream into 24-bit pixels laid out as a bottom-up bitmap. A codec error ends
- * only this call. */
+/* The thumbnail renderer's JPEG decoding, over the suite's libjpeg boundary: a JPEG stream's
+ * size, and its pixels (whole, or scaled down by libjpeg) laid out as a 24-bit bottom-up
+ * bitmap. A codec error ends only the call. */
 #ifndef VOK_THUMB_JPEG_H
 #define VOK_THUMB_JPEG_H
 
@@ -27,6 +27,14 @@ typedef struct VokThumbPixels {
  * the call; a warning does not (a truncated stream decodes as libjpeg does, grey where data is
  * missing). 1 on success with out filled, 0 on failure with out cleared. */
 int vok_thumb_decode_jpeg(FILE* in, uint64_t maxPixels, VokThumbPixels* out);
+
+/* The same at the smallest of libjpeg's DCT-domain scales (1/8, 1/4, 1/2, 1) that still gives
+ * at least minWidth x minHeight pixels; maxPixels limits the whole picture. */
+int vok_thumb_decode_jpeg_at_least(FILE* in, uint64_t maxPixels, uint32_t minWidth,
+                                   uint32_t minHeight, VokThumbPixels* out);
+
+/* The picture's full size from its header; in is rewound to its start. 1 on success. */
+int vok_thumb_jpeg_size(FILE* in, uint32_t* width, uint32_t* height);
 
 #ifdef __cplusplus
 }

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -134,6 +135,34 @@ TEST_F(ThumbRenderTest, GreyscaleRendersAsGrey) {
         }
     EXPECT_EQ(redGreen, (std::set<int>{3, 4}));
     EXPECT_EQ(blue, (std::set<int>{1, 2}));
+}
+
+// A picture larger than the area is decoded by libjpeg at the smallest scale that still
+// covers the target; the result differs from resampling the full decoding only by that.
+TEST_F(ThumbRenderTest, LargePicturesComeFromAScaledDecodingCloseToTheFullOne) {
+    const std::string jpeg = FilePath("large.jpg");
+    auto waves = [](int x, int y) {
+        auto wave = [](double v) { return static_cast<int>(128 + 100 * std::sin(v)); };
+        return Rgb{wave(x / 40.0 + y / 60.0), wave(y / 35.0 + 1), wave((x + y) / 50.0 + 2)};
+    };
+    WriteJpeg(jpeg, 1280, 960, 3, waves, 90);
+    ThumbBitmap bitmap;
+    ASSERT_TRUE(RenderThumbnail(jpeg.c_str(), 80, 75, 32, nullptr, kCaption, &bitmap));
+    ASSERT_EQ(bitmap.width, 80);
+    ASSERT_EQ(bitmap.height, 60);
+    const Rgb24Image reference = ResampleBilinear(Decode(jpeg), 80, 60);
+    ASSERT_EQ(reference.bits.size(), bitmap.bits.size());
+    double sum = 0;
+    for (std::size_t i = 0; i < bitmap.bits.size(); ++i) {
+        const double d = double(bitmap.bits[i]) - reference.bits[i];
+        sum += d * d;
+    }
+    const double mse = sum / static_cast<double>(bitmap.bits.size());
+    const double psnr = mse == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse);
+    // About 35 dB here (the scaled decoding averages blocks, resampling the full one samples
+    // it); a misplaced or mirrored picture gives far less.
+    EXPECT_GE(psnr, 30.0);
+    EXPECT_EQ(Log(), "");
 }
 
 // A stream cut short is only a warning to libjpeg: rendered as djpeg shows it, grey where
