@@ -7,7 +7,7 @@ get_property(vokexif_dir GLOBAL PROPERTY VOKEXIF_SOURCE_DIR)
 add_library(vokexif_fuzz_objects OBJECT ${vokexif_sources})
 target_compile_options(vokexif_fuzz_objects PRIVATE -fsanitize=fuzzer-no-link)
 target_include_directories(vokexif_fuzz_objects PUBLIC ${PROJECT_SOURCE_DIR}/include ${vokexif_dir})
-target_link_libraries(vokexif_fuzz_objects PUBLIC JPEG::JPEG VokDscMsg VokCommon)
+target_link_libraries(vokexif_fuzz_objects PUBLIC JPEG::JPEG VokDscMsg VokCommon VokUiPlugin)
 
 foreach(target header_cut classify directory frame huffman tiff_tags)
     vok_fuzzer(imagelib_fuzz_${target} ${CMAKE_CURRENT_LIST_DIR}/imagelib/${target}.cpp

@@ -15,12 +15,6 @@
 
 namespace vokimg {
 
-bool (*g_row_hook)() = nullptr;
-
-bool row_done() {
-    return g_row_hook ? g_row_hook() : true;
-}
-
 bool parse_sampling(const char* text, int h[3], int v[3]) {
     if (!text)
         return false;

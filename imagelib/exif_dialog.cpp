@@ -1,8 +1,7 @@
-/* The image information dialog (Exif_Dialog): eight read-only fields filled from the
- * file's record, dates in display form, sizes only when known; clicking into a field
- * selects nothing. The texts come from plain functions that tests call directly. */
-#include "img_internal.h"
-#include "img_write.h"
+/* The image information dialog (Exif_Dialog), in the image library's widget plugin: eight
+ * read-only fields; clicking into a field selects nothing. The library hands over the texts,
+ * made by plain functions that tests call directly. */
+#include "VokExifUi.h"
 
 #include "vok_owner.h"
 
@@ -20,8 +19,8 @@ namespace {
 const char* const kFieldNames[8] = {"FileName", "Location", "Manufacture", "Model",
                                     "Created",  "Modified", "ImageWidth",  "ImageHeight"};
 
-QLineEdit* read_only_field(const std::string& text, const char* name, QWidget* parent) {
-    QLineEdit* field = new QLineEdit(QString::fromStdString(text), parent);
+QLineEdit* read_only_field(const char* text, const char* name, QWidget* parent) {
+    QLineEdit* field = new QLineEdit(QString::fromUtf8(text ? text : ""), parent);
     field->setObjectName(name);
     field->setReadOnly(true);
     field->setCursorPosition(0);
@@ -34,14 +33,11 @@ QLineEdit* read_only_field(const std::string& text, const char* name, QWidget* p
 
 } // namespace
 
-VOK_EXTERN_C int ShowImageInfoDialog(VokOwner owner, void* module, const char* path) {
-    (void)module;
-    std::string fields[8];
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()) ||
-        !vokimg::exif_dialog_fields(path, fields))
+extern "C" int VokExifUi_ShowInfoDialog(VokOwner owner, const char* const labels[10],
+                                        const char* const fields[8]) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || !labels || !fields)
         return 0;
     QWidget* parent = vokc::LiveWidget(owner);
-    const char* const* labels = vokimg::exif_dialog_labels();
     QDialog dialog(parent);
     dialog.setObjectName("Exif_Dialog");
     dialog.setWindowTitle(QString::fromUtf8(labels[0]));

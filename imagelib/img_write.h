@@ -69,12 +69,10 @@ bool bmp_file_bytes(const VokImgBlock* dib, Bytes* out);
 
 // ---- Window responsiveness ----
 
-// Called after each row of a long loop; false when the application asked to quit, which
-// ends the loop (the request is posted again for the application).
+// Called after each row of a long loop: in a Qt application's thread its pending events are
+// processed. False when the application asked to quit, which ends the loop (the request is
+// posted again for the application).
 bool row_done();
-
-// Set by the Qt glue when it is linked in; null in builds without Qt.
-extern bool (*g_row_hook)();
 
 // ---- Codec ----
 
@@ -184,8 +182,8 @@ const char* const* exif_dialog_labels();
 
 // ---- Messages ----
 
-// Set by the Qt glue: called before a library box is shown (arrow cursor, owner raised).
-extern void (*g_box_hook)(VokOwner owner);
+// Before a library box is shown: the arrow cursor and the owner raised, where Qt runs.
+void prepare_box(VokOwner owner);
 
 enum LibraryText {
     kTextCannotOpen = 1,

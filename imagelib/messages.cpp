@@ -71,8 +71,6 @@ std::string g_caption;
 
 } // namespace
 
-void (*g_box_hook)(VokOwner owner) = nullptr;
-
 void show_library_error(int number) {
     VokOwner owner;
     std::string caption;
@@ -83,8 +81,7 @@ void show_library_error(int number) {
     }
     if (caption.empty())
         return;
-    if (g_box_hook)
-        g_box_hook(owner);
+    prepare_box(owner);
     VokDsc_Msg_Box(owner, VOK_BOX_ERROR, -1, VokImg_LibraryText(number), caption.c_str(), 0);
 }
 

@@ -1,8 +1,8 @@
-/* The library's ties to a running Qt application: long loops process the pending events
- * of the application's thread after each row (a quit request seen there ends the loop and
- * is posted again), and the library's boxes first restore the arrow cursor and raise the
- * owner window. Without a Qt application both do nothing. */
-#include "img_write.h"
+/* The image library's ties to a running Qt application, in its widget plugin: long loops
+ * process the pending events of the application's thread after each row (a quit request seen
+ * there ends the loop and is posted again), and the library's boxes first restore the arrow
+ * cursor and raise the owner window. Without a Qt application both do nothing. */
+#include "VokExifUi.h"
 
 #include "vok_owner.h"
 
@@ -12,7 +12,6 @@
 #include <QThread>
 #include <QWidget>
 
-namespace vokimg {
 namespace {
 
 // Holds back a quit request while the library processes events.
@@ -35,21 +34,23 @@ bool in_application_thread(QCoreApplication** app) {
     return *app && QThread::currentThread() == (*app)->thread();
 }
 
-bool process_pending_events() {
+} // namespace
+
+extern "C" int VokExifUi_ProcessEvents(void) {
     QCoreApplication* app = nullptr;
     if (!in_application_thread(&app))
-        return true;
+        return 1;
     QuitWatch watch;
     app->installEventFilter(&watch);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     app->removeEventFilter(&watch);
     if (!watch.seen)
-        return true;
+        return 1;
     QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
-    return false;
+    return 0;
 }
 
-void prepare_box(VokOwner owner) {
+extern "C" void VokExifUi_PrepareBox(VokOwner owner) {
     QCoreApplication* app = nullptr;
     if (!in_application_thread(&app) || !qobject_cast<QApplication*>(app))
         return;
@@ -61,13 +62,3 @@ void prepare_box(VokOwner owner) {
         window->activateWindow();
     }
 }
-
-struct Install {
-    Install() {
-        g_row_hook = process_pending_events;
-        g_box_hook = prepare_box;
-    }
-} install;
-
-} // namespace
-} // namespace vokimg

@@ -1,17 +1,14 @@
 /* The one message box of the suite: logs it for VOK_MSG_LOG, answers it for
- * VOK_MSG_ANSWER, shows it as a QMessageBox when a QApplication runs, or prints it to
- * standard error without one. The three showing operations of the catalogue sit on top. */
+ * VOK_MSG_ANSWER, has the widget plugin show it when a QApplication runs, or prints it to
+ * standard error without one. The three showing operations of the catalogue sit on top.
+ * Nothing here uses Qt: the plugin is opened only for a box to be shown in a process that
+ * has Qt Widgets already. */
 #include "VokDscMsg.h"
+#include "VokDscMsgUi.h"
 #include "msg_box_rules.h"
 #include "msg_texts.h"
+#include "ui_plugin.h"
 #include "vok_files.h"
-#include "vok_owner.h"
-
-#include <QAbstractButton>
-#include <QApplication>
-#include <QMessageBox>
-#include <QThread>
-#include <QWidget>
 
 #include <cerrno>
 #include <cstdio>
@@ -164,34 +161,6 @@ void AppendToLog(const char* path, const std::string& line) {
     ::close(fd);
 }
 
-QMessageBox::StandardButton ToQt(int id) {
-    switch (id) {
-    case VOK_IDYES:
-        return QMessageBox::Yes;
-    case VOK_IDNO:
-        return QMessageBox::No;
-    case VOK_IDCANCEL:
-        return QMessageBox::Cancel;
-    default:
-        return QMessageBox::Ok;
-    }
-}
-
-QMessageBox::Icon ToQt(BoxIcon icon) {
-    switch (icon) {
-    case BoxIcon::Critical:
-        return QMessageBox::Critical;
-    case BoxIcon::Question:
-        return QMessageBox::Question;
-    case BoxIcon::Warning:
-        return QMessageBox::Warning;
-    case BoxIcon::Information:
-        return QMessageBox::Information;
-    default:
-        return QMessageBox::NoIcon;
-    }
-}
-
 // Button labels in the catalogue's language, so a German box does not say "Yes" even
 // when the program loaded no Qt translations.
 const char* ButtonLabel(int id, Language language) {
@@ -204,48 +173,45 @@ const char* ButtonLabel(int id, Language language) {
     return labels[language][column];
 }
 
-// Runs in the GUI thread.
-int ShowQtBox(VokOwner owner, const BoxLayout& layout, const char* text, const char* caption) {
-    // An owner that is not a live widget (stale or foreign handle) gives a box without one.
-    QWidget* parent = vokc::LiveWidget(owner);
+using ShowFunction = int (*)(VokOwner, const VokMsgUiBox*, const char*, const char*);
 
-    QMessageBox box(parent);
-    box.setWindowTitle(QString::fromUtf8(caption ? caption : ""));
-    box.setTextFormat(Qt::PlainText);
-    box.setText(QString::fromUtf8(text ? text : ""));
-    box.setIcon(ToQt(layout.icon));
-    QMessageBox::StandardButtons buttons;
-    for (int i = 0; i < layout.count; ++i)
-        buttons |= ToQt(layout.buttons[i]);
-    box.setStandardButtons(buttons);
-    for (int i = 0; i < layout.count; ++i)
-        box.button(ToQt(layout.buttons[i]))
-            ->setText(QString::fromUtf8(ButtonLabel(layout.buttons[i], CurrentLanguage())));
-    box.setDefaultButton(ToQt(layout.defaultButton));
-    box.setEscapeButton(ToQt(layout.escapeButton));
-    box.setWindowModality(Qt::ApplicationModal);
+// The plugin's box, or null when no QApplication can run here (no Qt Widgets mapped) or the
+// plugin is missing.
+ShowFunction WidgetBox() {
+    if (!vokui::WidgetsLoaded())
+        return nullptr;
+    static const ShowFunction show = reinterpret_cast<ShowFunction>(vokui::PluginSymbol(
+        reinterpret_cast<const void*>(&VokDsc_Msg_Box), "libVokDscMsgUi.so", "VokDscMsgUi_Show"));
+    return show;
+}
 
-    // A wait cursor left by a long operation must not stay over the box.
-    QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
-    if (parent) {
-        parent->window()->raise();
-        parent->window()->activateWindow();
+VokMsgUiBox WidgetLayout(const BoxLayout& layout) {
+    VokMsgUiBox box{};
+    for (int i = 0; i < layout.count; ++i) {
+        box.buttons[i] = layout.buttons[i];
+        box.labels[i] = ButtonLabel(layout.buttons[i], CurrentLanguage());
     }
-    const int result = box.exec();
-    QGuiApplication::restoreOverrideCursor();
-
-    switch (result) {
-    case QMessageBox::Yes:
-        return VOK_IDYES;
-    case QMessageBox::No:
-        return VOK_IDNO;
-    case QMessageBox::Ok:
-        return VOK_IDOK;
-    case QMessageBox::Cancel:
-        return VOK_IDCANCEL;
+    box.count = layout.count;
+    box.defaultButton = layout.defaultButton;
+    box.escapeButton = layout.escapeButton;
+    switch (layout.icon) {
+    case BoxIcon::Critical:
+        box.icon = VOK_MSG_UI_CRITICAL;
+        break;
+    case BoxIcon::Question:
+        box.icon = VOK_MSG_UI_QUESTION;
+        break;
+    case BoxIcon::Warning:
+        box.icon = VOK_MSG_UI_WARNING;
+        break;
+    case BoxIcon::Information:
+        box.icon = VOK_MSG_UI_INFORMATION;
+        break;
     default:
-        return layout.escapeButton;
+        box.icon = VOK_MSG_UI_NO_ICON;
+        break;
     }
+    return box;
 }
 
 int ShowCatalogueEntry(VokOwner owner, VokBoxKind kind, int number, const char* caption) {
@@ -270,21 +236,14 @@ extern "C" int VokDsc_Msg_Box(VokOwner owner, VokBoxKind kind, int number, const
     if (answer && *answer)
         return AnswerFor(layout, answer);
 
-    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-    if (!app) {
-        std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-        std::fflush(stderr);
-        return layout.defaultButton;
+    if (ShowFunction show = WidgetBox()) {
+        const VokMsgUiBox box = WidgetLayout(layout);
+        if (const int result = show(owner, &box, text, caption))
+            return result;
     }
-    if (QThread::currentThread() == app->thread())
-        return ShowQtBox(owner, layout, text, caption);
-
-    // From a worker thread the box still belongs to the GUI thread; the worker waits.
-    int result = layout.defaultButton;
-    QMetaObject::invokeMethod(
-        app, [&] { result = ShowQtBox(owner, layout, text, caption); },
-        Qt::BlockingQueuedConnection);
-    return result;
+    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+    std::fflush(stderr);
+    return layout.defaultButton;
 }
 
 extern "C" int VokDsc_Msg_Error(VokOwner owner, int number, const char* caption) {

@@ -172,6 +172,25 @@ TEST_F(VokexifTest, OtherCommands) {
     EXPECT_EQ(r.out, "0\n");
 }
 
+// A command-line run shows no box and so never loads Qt (its widget side is a plugin); the
+// dynamic loader's own record of what it mapped tells.
+TEST_F(VokexifTest, CommandLineRunsNeverMapQt) {
+    std::string path = put("cam.jpg", camera_file(false, false));
+    std::string src = put("src.jpg", make_jpeg(320, 240));
+    for (const std::string& args :
+         {"kind " + ShellQuote(path), "info " + ShellQuote(path),
+          "to-camera " + ShellQuote(src) + " " + ShellQuote(dir_ + "/out.jpg"),
+          "info " + ShellQuote(dir_ + "/none.jpg")}) {
+        const std::string record = dir_ + "/loader";
+        Outcome r = RunShell("(LD_DEBUG=libs LD_DEBUG_OUTPUT=" + ShellQuote(record) + " " +
+                                 vokexif() + " " + args + " >/dev/null 2>&1; cat " +
+                                 ShellQuote(record) + ".* >&2; rm -f " + ShellQuote(record) + ".*)",
+                             dir_);
+        EXPECT_NE(r.err.find("libVokExif.so"), std::string::npos) << args;
+        EXPECT_EQ(r.err.find("libQt6"), std::string::npos) << args;
+    }
+}
+
 TEST_F(VokexifTest, FailuresAndUsageErrors) {
     Outcome r = tool("info " + ShellQuote(dir_ + "/none.jpg"));
     EXPECT_EQ(r.status, 1);

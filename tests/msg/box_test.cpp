@@ -1,6 +1,6 @@
 /* The box without a display: the VOK_MSG_LOG line of every kind, the VOK_MSG_ANSWER
  * answers, the standard-error fallback, and the button rules behind them. No
- * QApplication exists in this program. */
+ * QApplication exists in this program, and Qt is never mapped. */
 #include "VokDscMsg.h"
 #include "msg_box_rules.h"
 #include "msg_test_env.h"
@@ -178,6 +178,8 @@ TEST_F(MsgBox, NoDisplayPrintsToStderrAndReturnsTheDefault) {
                    "c: t\n");
     // The log hook still sees every box.
     EXPECT_EQ(Lines(msgtest::ReadFile(log_)).size(), 4u);
+    // Hooks and the printed form need no widgets: a command-line program never maps Qt.
+    EXPECT_EQ(msgtest::ReadFile("/proc/self/maps").find("libQt6"), std::string::npos);
 }
 
 TEST(msg_box_rules, LayoutOfEachKind) {
