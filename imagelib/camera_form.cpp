@@ -35,7 +35,12 @@ size_t end_of_image(const unsigned char* d, size_t n, size_t pos) {
             if (pos + 1 >= n)
                 return 0;
             if (d[pos] != 0xFF) {
-                ++pos;
+                // Most of a scan is data bytes: jump to the next FF (the last byte cannot
+                // start a marker).
+                const void* ff = std::memchr(d + pos, 0xFF, n - 1 - pos);
+                if (!ff)
+                    return 0;
+                pos = size_t(static_cast<const unsigned char*>(ff) - d);
                 continue;
             }
             unsigned char m = d[pos + 1];
