@@ -183,7 +183,7 @@ int convert_file(const char* src, const char* dst, const ExifTagEntry* overrides
     VokImg_FreeBlock(picture);
     if (!ok)
         return 0;
-    return save_camera_file(dst, block, thumb, main, true);
+    return save_camera_file(dst, block, thumb, std::move(main), true);
 }
 
 } // namespace
@@ -234,7 +234,8 @@ bool strip_jpeg(const unsigned char* d, size_t n, Bytes* out) {
     if (end == 0 || dqt.size() + 2 > 0xFFFF || dht.size() + 2 > 0xFFFF)
         return false;
     out->clear();
-    out->reserve(end - pos + 1024);
+    // Room for the tables and, when the stream becomes a camera file, its Exif segment.
+    out->reserve(end - pos + 1024 + kApp1Limit);
     append(out, d, 2);
     for (const Piece& p : pieces) {
         if (p.merged)
@@ -255,15 +256,16 @@ bool camera_sampling(const JpegFrameInfo& frame, bool requireThree) {
     return frame.components == 3 && first && second && sampled(s + 4, 1, 1);
 }
 
-int save_camera_file(const char* dst, const Bytes& block, const Bytes& thumb, const Bytes& main,
+int save_camera_file(const char* dst, const Bytes& block, const Bytes& thumb, Bytes main,
                      bool withBackup) {
-    Bytes file;
-    file.reserve(2 + block.size() + thumb.size() + main.size());
-    static const unsigned char kSoi[2] = {0xFF, 0xD8};
-    append(&file, kSoi, 2);
-    append(&file, block.data(), block.size());
-    append(&file, thumb.data(), thumb.size());
-    append(&file, main.data() + 2, main.size() - 2);
+    // The main image becomes the file: the Exif block and the thumbnail go in after its SOI,
+    // within the room that stripping left (no second copy of a large image).
+    Bytes head;
+    head.reserve(block.size() + thumb.size());
+    append(&head, block.data(), block.size());
+    append(&head, thumb.data(), thumb.size());
+    Bytes& file = main;
+    file.insert(file.begin() + 2, head.begin(), head.end());
     if (!withBackup) {
         if (replace_file(dst, file.data(), file.size()))
             return VOK_IMG_WRITTEN;
@@ -371,7 +373,7 @@ static int VokImg_Jpeg_CreateAndSaveFromDIB_body(const VokImgBlock* dib, const c
     VokImg_FreeBlock(converted);
     if (!ok)
         return 0;
-    return save_camera_file(path, block, thumb, main, false);
+    return save_camera_file(path, block, thumb, std::move(main), false);
 }
 
 VOK_EXTERN_C int ChangeFormatToExifAndSave(const char* src, const char* dst,

@@ -159,7 +159,7 @@ bool space_for(const char* path, uint64_t size);
 
 // SOI, the patched Exif block, the thumbnail and the main image after its SOI, written
 // over dst with backup and space check (camera conversions).
-int save_camera_file(const char* dst, const Bytes& block, const Bytes& thumb, const Bytes& main,
+int save_camera_file(const char* dst, const Bytes& block, const Bytes& thumb, Bytes main,
                      bool withBackup);
 
 // ---- Preview and information dialog ----
