@@ -24,7 +24,7 @@ djpeg -outfile "$work/full.ppm" "$work/src21.jpg"
 cat "$work"/*.jpg > /dev/null
 
 [ -x /usr/bin/time ] || { echo "write_compare.sh: /usr/bin/time is not installed" >&2; exit 2; }
-runs=10
+runs=20
 rounds=5
 
 # One round: runs the shell command line runs times. Prints the wall and the processor (user

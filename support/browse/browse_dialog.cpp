@@ -7,6 +7,7 @@
 #include "browse_rules.h"
 #include "vok_owner.h"
 
+#include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -82,6 +83,28 @@ class CreateFolderDialog : public QDialog {
     QLineEdit* edit_ = nullptr;
 };
 
+// Icons by kind alone. The model asks for the icon and type of every entry of a folder, files
+// included; the default provider would read a file's contents to find its type, and a read can
+// block for good on special files (a FIFO, a device-like file under /proc).
+class PlainIconProvider : public QAbstractFileIconProvider {
+  public:
+    using QAbstractFileIconProvider::icon;
+    QIcon icon(const QFileInfo& info) const override {
+        if (info.isRoot())
+            return icon(Drive);
+        return icon(info.isDir() ? Folder : File);
+    }
+    QString type(const QFileInfo& info) const override {
+        return info.isDir() ? QStringLiteral("Folder") : QStringLiteral("File");
+    }
+};
+
+// One for the process: the model's own thread may still ask while the dialog is destroyed.
+QAbstractFileIconProvider* PlainIcons() {
+    static auto* provider = new PlainIconProvider;
+    return provider;
+}
+
 class BrowseDialog : public QDialog {
   public:
     BrowseDialog(QWidget* parent, const std::string& target) : QDialog(parent) {
@@ -93,7 +116,8 @@ class BrowseDialog : public QDialog {
         // QFileSystemModel reads a folder's children when it is first expanded, on its own
         // thread; hidden folders stay out of the tree as in the desktop's file dialogs.
         model_ = new QFileSystemModel(this);
-        model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+        model_->setIconProvider(PlainIcons());
+        model_->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Drives);
         model_->setReadOnly(true);
         model_->setRootPath("/");
         tree_ = new QTreeView(this);

@@ -14,7 +14,12 @@
 #include <QTreeView>
 
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 using browsetest::IsDir;
 using browsetest::MakeDir;
@@ -156,6 +161,56 @@ TEST_F(BrowseDialogTest, OpeningFolderComesIntoViewOnceItsLevelsHaveLoaded) {
     EXPECT_EQ(selected, deep);
     EXPECT_TRUE(inView) << "the selected folder stays out of sight";
     EXPECT_TRUE(stayedAtTop) << "the view jumped back to the opening folder";
+}
+
+// The tree lists folders only, and its icons never come from reading a file: a read can block
+// for good on special files (a FIFO, or a device-like file under /proc).
+TEST_F(BrowseDialogTest, ListsFoldersOnlyAndNeverOpensAFile) {
+    const std::string folder = MakeDir("special");
+    MakeDir("special/inner");
+    {
+        std::ofstream data(folder + "/data", std::ios::binary);
+        data << "\x89PNG\r\n\x1a\n not really";
+        std::ofstream text(folder + "/notes.txt");
+        text << "notes\n";
+    }
+    ASSERT_EQ(::mkfifo((folder + "/pipe").c_str(), 0600), 0);
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, folder.c_str(), IN_OPEN | IN_ACCESS), 0);
+
+    char path[VOK_MAX_PATH];
+    std::strcpy(path, folder.c_str());
+    std::vector<std::string> rows;
+    WhenShown("VOKBROWSE", [&](QDialog* d) {
+        auto* tree = d->findChild<QTreeView*>("folderTree");
+        auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+        // The level is read, then its entries' details (icons, types) are fetched.
+        QTimer::singleShot(1500, d, [=, &rows] {
+            const QModelIndex parent = model->index(QString::fromStdString(folder));
+            for (int row = 0; row < model->rowCount(parent); ++row) {
+                const QModelIndex child = model->index(row, 0, parent);
+                rows.push_back(model->fileName(child).toStdString());
+                model->fileIcon(child);
+                model->type(child);
+            }
+            QTimer::singleShot(500, d, [d] { Click(d, "cancelButton"); });
+        });
+    });
+    EXPECT_EQ(VokSHBrowseFolder(nullptr, path), 0);
+    EXPECT_EQ(rows, (std::vector<std::string>{"inner"}));
+
+    std::vector<std::string> opened;
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;)
+        for (char* p = buffer; p < buffer + n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(p);
+            if (event->len > 0 && !(event->mask & IN_ISDIR))
+                opened.push_back(event->name);
+            p += sizeof(inotify_event) + event->len;
+        }
+    ::close(watch);
+    EXPECT_TRUE(opened.empty()) << "opened or read: " << opened.front();
 }
 
 TEST_F(BrowseDialogTest, MissingFolderOpensAtItsDeepestExistingPart) {
