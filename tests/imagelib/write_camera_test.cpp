@@ -229,10 +229,10 @@ namespace {
 
 // Peak signal-to-noise ratio of two 24-bit bitmaps of one size, in dB.
 double psnr(const VokImgBlock* a, const VokImgBlock* b) {
-    uint32_t width = le32(a->data + 4);
-    uint32_t height = le32(a->data + 8);
-    EXPECT_EQ(le32(b->data + 4), width);
-    EXPECT_EQ(le32(b->data + 8), height);
+    uint32_t width = GetLe32(a->data + 4);
+    uint32_t height = GetLe32(a->data + 8);
+    EXPECT_EQ(GetLe32(b->data + 4), width);
+    EXPECT_EQ(GetLe32(b->data + 8), height);
     double sum = 0;
     for (uint32_t y = 0; y < height; ++y)
         for (uint32_t x = 0; x < width; ++x)
@@ -434,8 +434,8 @@ TEST_F(WriteTest, CutOrDamagedScansDecodeWithGreyRows) {
         ASSERT_EQ(jpg2bmp(src.c_str(), bmp.c_str(), 0), 1);
         BlockPtr dib(VokImg_ReadBmpFile(bmp.c_str()));
         ASSERT_TRUE(dib);
-        EXPECT_EQ(le32(dib.get()->data + 4), 320u);
-        EXPECT_EQ(le32(dib.get()->data + 8), 240u);
+        EXPECT_EQ(GetLe32(dib.get()->data + 4), 320u);
+        EXPECT_EQ(GetLe32(dib.get()->data + 8), 240u);
         const unsigned char* last = dib_pixel(dib.get(), 300, 239);
         EXPECT_NEAR(last[0], 128, 2);
         EXPECT_NEAR(last[1], 128, 2);
