@@ -50,17 +50,8 @@ void copy_part(char* field, size_t fieldSize, const char* text, size_t length) {
 } // namespace
 
 int exif_info_from_header(const VokImgBlock* header, const char* path, ImageInfo* info) {
-    VokImgBlock* exif = header ? exif_from_header(header->data, header->size) : nullptr;
-    if (!exif)
-        return 0;
-    int ok = Get_Exif_Info_Sub(exif, info);
-    if (ok) {
-        Get_Exif_Thumbnail_Info(exif, info);
-        Get_Filename_Path(path, info);
-        info->kind = VOK_IMG_KIND_EXIF;
-    }
-    VokImg_FreeBlock(exif);
-    return ok;
+    return exif_info_from_block(header ? exif_from_header(header->data, header->size) : nullptr,
+                                path, info);
 }
 
 } // namespace vokimg

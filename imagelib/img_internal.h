@@ -79,6 +79,8 @@ int record_file_time(int fd, ImageInfo* info);
 
 // Fills the Exif fields from a cut header, as Get_Exif_Info does from a file.
 int exif_info_from_header(const VokImgBlock* header, const char* path, ImageInfo* info);
+// Fills info from an Exif block (null: nothing read) and frees the block.
+int exif_info_from_block(VokImgBlock* exif, const char* path, ImageInfo* info);
 
 // User's language code (1 French, 2 German, 4 other).
 int language();

@@ -422,10 +422,7 @@ VOK_EXTERN_C int Get_Exif_Thumbnail_Info(const VokImgBlock* exif, ImageInfo* inf
     return 1;
 }
 
-VOK_EXTERN_C int Get_Exif_Info(const char* path, ImageInfo* info) {
-    if (!info)
-        return 0;
-    VokImgBlock* exif = GetExifDataFromFile(path);
+int vokimg::exif_info_from_block(VokImgBlock* exif, const char* path, ImageInfo* info) {
     if (!exif)
         return 0;
     int ok = Get_Exif_Info_Sub(exif, info);
@@ -436,6 +433,12 @@ VOK_EXTERN_C int Get_Exif_Info(const char* path, ImageInfo* info) {
     }
     VokImg_FreeBlock(exif);
     return ok;
+}
+
+VOK_EXTERN_C int Get_Exif_Info(const char* path, ImageInfo* info) {
+    if (!info)
+        return 0;
+    return exif_info_from_block(GetExifDataFromFile(path), path, info);
 }
 
 VOK_EXTERN_C int VokImg_Tiff_GetTagInfo(const char* path, ImageInfo* info) {
