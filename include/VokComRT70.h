@@ -188,6 +188,49 @@ VOK_API void VokComUtil_CopyMailFileData(char* path, char* name, uint32_t* size,
 /* The name and ending of a full path into out (VOK_MAX_PATH bytes). */
 VOK_API void VokUtil_GetFileNameFromFullPath(const char* fullPath, char* out);
 
+/* ---- Upload from the PC to the camera ---- */
+
+/* One file of an upload list, 532 bytes as the design lays it out. The owner fills the sizes
+ * (and file B for kinds 2 to 4) when it is asked for the kind (WM_DSC_QUERYFILE 9). */
+typedef struct VokUploadRecord {
+    char pathA[VOK_MAX_PATH]; /* the file the user chose */
+    uint32_t sizeA;
+    char pathB[VOK_MAX_PATH]; /* a prepared copy, or empty */
+    uint32_t sizeB;
+    uint8_t reserved[4];
+} VokUploadRecord;
+#ifdef __cplusplus
+static_assert(sizeof(VokUploadRecord) == 532, "upload record is 532 bytes");
+#else
+_Static_assert(sizeof(VokUploadRecord) == 532, "upload record is 532 bytes");
+#endif
+
+/* Upload kinds: what the owner answers for a record. */
+#define DSC_UPLOAD_SKIP 0  /* nothing is sent */
+#define DSC_UPLOAD_A 1     /* file A */
+#define DSC_UPLOAD_B 2     /* file B */
+#define DSC_UPLOAD_MOVIE 3 /* B (its still), then A (the movie) */
+#define DSC_UPLOAD_TIFF 4  /* B (its still), then A (the TIFF) */
+
+/* ---- Clock, deletion and button reset ---- */
+
+/* The camera's clock; hour 0 to 23. */
+typedef struct VokClock {
+    int32_t year, month, day, hour, minute;
+} VokClock;
+
+/* Control identifiers of the clock fields, as the validation names the field in error. */
+#define DSC_CLOCK_YEAR 1039
+#define DSC_CLOCK_MONTH 1040
+#define DSC_CLOCK_DAY 1041
+#define DSC_CLOCK_HOUR 1044
+#define DSC_CLOCK_MINUTE 1045
+
+/* The clock dialog's validation of its fields (hour in 12-hour form, 0 to 11), in its
+ * order: 0 when valid, else the identifier of the first field in error. */
+VOK_API int32_t VokDscCom_CheckClockFields(int32_t year, int32_t month, int32_t day, int32_t hour12,
+                                           int32_t minute);
+
 VOK_END_DECLS
 
 #endif
