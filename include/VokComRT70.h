@@ -212,7 +212,34 @@ _Static_assert(sizeof(VokUploadRecord) == 532, "upload record is 532 bytes");
 #define DSC_UPLOAD_MOVIE 3 /* B (its still), then A (the movie) */
 #define DSC_UPLOAD_TIFF 4  /* B (its still), then A (the TIFF) */
 
+/* Sends the files of count records into the camera. Returns 1 when the operation ran
+ * (whatever its outcome) or the owner was busy, 0 when the connection could not be started.
+ * A full camera opens the selection dialog, which keeps the connection until it closes. */
+VOK_API int32_t VokDscCom_RT70_PC2DSC(int32_t count, VokUploadRecord* records);
+
+/* Tool operation: the upload on the connection VokDscCom_Connect opened, without any
+ * selection dialog. DSC_OK, or the result that ended it (92 memory full, 112
+ * write-protected, ...; its message shown). *sent, when not null, receives the number of
+ * records whose files all reached the camera. */
+VOK_API int VokDscCom_Upload(VokUploadRecord* records, int32_t count, int32_t* sent);
+
+/* Tool operation, the owner's answer to WM_DSC_QUERYFILE: prepares record->pathA for the
+ * camera and returns the upload kind. A camera-ready JPEG goes as it is (1); any other JPEG
+ * or an acceptable TIFF is converted into a camera-form copy, a new file in tempFolder (the
+ * temporary folder when null), named in pathB (2). Pictures beyond the camera's sizes are
+ * fitted into 2048 x 1536, and an Exif orientation other than 1 is turned upright first.
+ * 0: the file cannot go to the camera (nothing is left behind). Shows no message. */
+VOK_API int32_t VokDscCom_PrepareUploadFile(VokUploadRecord* record, const char* tempFolder);
+
 /* ---- Clock, deletion and button reset ---- */
+
+/* Runs the clock dialog VOKDLGCOM_TIME over its own connection. 1 when the dialog was shown
+ * or the owner was busy, 0 when the connection could not be made. */
+VOK_API int32_t VokDscCom_RT70_TimeSetup(void);
+
+/* Identifies the camera once, which clears its pending button event. 1 when the camera was
+ * reached (whatever the identify result) or the owner was busy, 0 otherwise. */
+VOK_API int32_t VokDscCom_ResetButtonStatus(void);
 
 /* The camera's clock; hour 0 to 23. */
 typedef struct VokClock {
@@ -230,6 +257,18 @@ typedef struct VokClock {
  * order: 0 when valid, else the identifier of the first field in error. */
 VOK_API int32_t VokDscCom_CheckClockFields(int32_t year, int32_t month, int32_t day, int32_t hour12,
                                            int32_t minute);
+
+/* Tool operations on the open connection: the three clock registers read (waiting 100 ms
+ * before each) or written in the order year, date, time. */
+VOK_API int VokDscCom_ReadClock(VokClock* clock);
+VOK_API int VokDscCom_WriteClock(const VokClock* clock);
+
+/* Tool operation: deletes images without asking, as the deletion's "Delete All" does,
+ * walking from the last entry to the first: status 2 shows message 4, a write-protected
+ * card message 19, and either ends the walk. deleted[i] (count entries, may be null)
+ * becomes 1 for each image that was deleted. DSC_OK, 90, 112 or the result that ended it. */
+VOK_API int VokDscCom_DeleteImages(const uint16_t* folders, const uint16_t* images, int32_t count,
+                                   int32_t* deleted);
 
 VOK_END_DECLS
 

@@ -146,6 +146,11 @@ void prepareProgress(void* handle, int index, int total) {
         d->cancel->setFocus();
 }
 
+void setOperationLine(void* handle, const char* text) {
+    if (MeterDialog* d = meter(handle))
+        d->operation->setText(QString::fromUtf8(text));
+}
+
 void setItemLine(void* handle, const char* text) {
     if (MeterDialog* d = meter(handle))
         d->item->setText(QString::fromUtf8(text));
@@ -261,9 +266,9 @@ int browseFolder(DscConnection* c, char* folder) {
 
 struct Registration {
     Registration() {
-        DscTransferHooks hooks = {openProgress, prepareProgress, setItemLine,   setRange,
-                                  step,         enableCancel,    closeProgress, askCancel,
-                                  chooseFolder, browseFolder};
+        DscTransferHooks hooks = {openProgress, prepareProgress, setItemLine,     setRange,
+                                  step,         enableCancel,    closeProgress,   askCancel,
+                                  chooseFolder, browseFolder,    setOperationLine};
         DscTransfer_SetHooks(&hooks);
     }
 } g_registration;

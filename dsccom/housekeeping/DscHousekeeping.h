@@ -79,4 +79,24 @@ VOK_API int DscDel_Walk(std::vector<DscImageRecord>* records, const DscDeleteSte
 VOK_API std::vector<int32_t> DscDel_Remaining(const std::vector<DscImageRecord>& records,
                                               int32_t topIndex, int32_t* newTop);
 
+/* ---- camera side (through the engine; the connection must be open) ---- */
+
+struct DscConnection;
+
+/* One clock register: command 53 with a one-byte address on variant 2, two bytes on the
+ * others; command 52 with address and value. */
+VOK_API int DscClock_ReadRegister(uint16_t address, uint16_t* value);
+VOK_API int DscClock_WriteRegister(uint16_t address, uint16_t value);
+/* The three registers, waiting 100 ms before each read; a failure ends the read. */
+VOK_API int DscClock_Read(VokClock* clock);
+/* Year, date, time in that order; a failed write skips the rest. */
+VOK_API int DscClock_Write(const VokClock& clock);
+/* Command 17 for one image. */
+VOK_API int DscDel_DeleteImage(uint16_t folder, uint16_t image);
+
+/* The clock dialog, registered by the dialog layer: runs VOKDLGCOM_TIME modally over the
+ * open connection and returns once it has ended; nonzero when it could not be shown. */
+typedef int (*DscClockDialogHook)(DscConnection* connection);
+VOK_API void DscClock_SetDialogHook(DscClockDialogHook hook);
+
 #endif

@@ -385,6 +385,14 @@ void DscTransfer_SetHooks(const DscTransferHooks* hooks) {
     g_hooks = hooks ? *hooks : DscTransferHooks{};
 }
 
+const DscTransferHooks* DscTransfer_Hooks(void) {
+    return &g_hooks;
+}
+
+DscSelectionDialogHook DscTransfer_SelectionHook(void) {
+    return g_selection;
+}
+
 void DscTransfer_SetProgress(VokDscProgress progress, void* context) {
     g_progress = progress;
     g_progressContext = context;

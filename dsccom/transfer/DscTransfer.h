@@ -48,6 +48,8 @@ struct DscTransferHooks {
     int (*chooseFolder)(DscConnection* connection, void* parent, char* folder);
     /* Folder browser for modes 1 and 2 when the folder is full; nonzero when one was chosen. */
     int (*browseFolder)(DscConnection* connection, char* folder);
+    /* The operation line (the upload says it goes the other way). */
+    void (*setOperationLine)(void* dialog, const char* text);
 };
 
 VOK_BEGIN_DECLS
@@ -56,6 +58,9 @@ void DscTransfer_SetSelectionHook(DscSelectionDialogHook hook);
 void DscTransfer_SetHooks(const DscTransferHooks* hooks);
 /* Progress reports for the tools, in addition to the dialog hooks. */
 void DscTransfer_SetProgress(VokDscProgress progress, void* context);
+/* The hooks and the selection hand-over as registered, for the upload. */
+const DscTransferHooks* DscTransfer_Hooks(void);
+DscSelectionDialogHook DscTransfer_SelectionHook(void);
 
 /* The picked run (the Transfer button of the selection dialog, connection open): asks for
  * the destination (folder browser and transfer path dialog over parent), checks the room,

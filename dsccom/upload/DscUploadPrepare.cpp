@@ -1,0 +1,227 @@
+// Preparing a file for the camera, the owner's answer to the upload's kind question: a
+// camera-ready JPEG goes as it is, any other JPEG or an RGB TIFF becomes a camera-form copy.
+// The image library is loaded by file name when first needed and bound by name, so that the
+// connection library never loads it at start.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "DscGuard.h"
+#include "DscUpload.h"
+#include "VokExif.h"
+#include "vok_bytes.h"
+#include "vok_files.h"
+
+namespace {
+
+const char kImageLibrary[] = "libVokExif.so";
+const char kProductName[] = "qubex";
+const uint64_t kMaxTiffBytes = 256ull * 1024 * 1024;
+const uint32_t kCameraWidth = 2048;
+const uint32_t kCameraHeight = 1536;
+const uint32_t kOrientationTag = 274;
+
+struct ImageLibrary {
+    int (*IsImageFileType)(const char*);
+    int (*VokImg_IsCameraReady)(const char*);
+    int (*Get_Normal_Jpeg_Format)(const char*, ImageInfo*);
+    int (*VokImg_Tiff_GetTagInfo)(const char*, ImageInfo*);
+    VokImgBlock* (*GetExifDataFromFile)(const char*);
+    int (*GetExif_MemberData)(const VokImgBlock*, uint32_t, uint32_t, int, char*, uint32_t,
+                              uint32_t*);
+    int (*ChangeFormatToExifAndSave_Size)(const char*, const char*, const ExifTagEntry*, uint32_t,
+                                          uint32_t, uint32_t);
+    VokImgBlock* (*VokImg_Jpeg_ReadDIB)(const char*);
+    VokImgBlock* (*CreateAdjustSizeToDSC)(const VokImgBlock*, uint32_t, uint32_t, uint32_t,
+                                          uint32_t);
+    int (*VokImg_Jpeg_CreateAndSaveFromDIB)(const VokImgBlock*, const char*, const ExifTagEntry*,
+                                            uint32_t, int);
+    void (*SetExifStructInfoMember)(ExifTagEntry*, uint16_t, uint16_t, uint32_t, uint32_t, uint32_t,
+                                    const void*);
+    void (*VokImg_FreeBlock)(VokImgBlock*);
+};
+
+template <typename F> bool bind(void* module, const char* name, F*& slot) {
+    slot = reinterpret_cast<F*>(dlsym(module, name));
+    return slot != nullptr;
+}
+
+std::string ownFolder() {
+    Dl_info info;
+    if (!dladdr(reinterpret_cast<void*>(&VokDscCom_PrepareUploadFile), &info) || !info.dli_fname)
+        return std::string();
+    std::string path = info.dli_fname;
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The library stays loaded for the life of the process once bound.
+const ImageLibrary* imageLibrary() {
+    static ImageLibrary lib;
+    static int state = 0; // 0 not tried, 1 bound, -1 failed
+    if (state)
+        return state > 0 ? &lib : nullptr;
+    void* module = dlopen((ownFolder() + kImageLibrary).c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module)
+        module = dlopen(kImageLibrary, RTLD_NOW | RTLD_LOCAL);
+    bool ok =
+        module && bind(module, "IsImageFileType", lib.IsImageFileType) &&
+        bind(module, "VokImg_IsCameraReady", lib.VokImg_IsCameraReady) &&
+        bind(module, "Get_Normal_Jpeg_Format", lib.Get_Normal_Jpeg_Format) &&
+        bind(module, "VokImg_Tiff_GetTagInfo", lib.VokImg_Tiff_GetTagInfo) &&
+        bind(module, "GetExifDataFromFile", lib.GetExifDataFromFile) &&
+        bind(module, "GetExif_MemberData", lib.GetExif_MemberData) &&
+        bind(module, "ChangeFormatToExifAndSave_Size", lib.ChangeFormatToExifAndSave_Size) &&
+        bind(module, "VokImg_Jpeg_ReadDIB", lib.VokImg_Jpeg_ReadDIB) &&
+        bind(module, "CreateAdjustSizeToDSC", lib.CreateAdjustSizeToDSC) &&
+        bind(module, "VokImg_Jpeg_CreateAndSaveFromDIB", lib.VokImg_Jpeg_CreateAndSaveFromDIB) &&
+        bind(module, "SetExifStructInfoMember", lib.SetExifStructInfoMember) &&
+        bind(module, "VokImg_FreeBlock", lib.VokImg_FreeBlock);
+    state = ok ? 1 : -1;
+    return ok ? &lib : nullptr;
+}
+
+// Size of a regular file that fits the record's 32-bit field, else false.
+bool regularSize(const char* path, uint32_t* size) {
+    struct stat st;
+    if (stat(path, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
+        static_cast<uint64_t>(st.st_size) > 0xFFFFFFFFull)
+        return false;
+    *size = static_cast<uint32_t>(st.st_size);
+    return true;
+}
+
+// The Model and MakerNote overrides of the camera form. Every copy goes as a picture of its
+// own (kind 2), so the two maker bytes are 0 and 0, TIFF sources included.
+void makeOverrides(const ImageLibrary& lib, ExifTagEntry overrides[2]) {
+    char model[16];
+    size_t n = strlen(kProductName);
+    // Padded to an even length: an odd name takes its terminator, an even one a blank too.
+    snprintf(model, sizeof model, "%s%s", kProductName, n % 2 ? "" : " ");
+    lib.SetExifStructInfoMember(&overrides[0], 272, 2, static_cast<uint32_t>(strlen(model) + 1), 0,
+                                0, model);
+    const uint8_t maker[6] = {'V', 'O', 'K', 'D', 0, 0};
+    lib.SetExifStructInfoMember(&overrides[1], 37500, 7, sizeof maker, 0, 0, maker);
+}
+
+bool newTempFile(const char* folder, char* path) {
+    const char* base = folder && *folder ? folder : getenv("TMPDIR");
+    if (!base || !*base)
+        base = "/tmp";
+    int n = snprintf(path, VOK_MAX_PATH, "%s/VOKXXXXXX", base);
+    if (n <= 0 || n >= VOK_MAX_PATH)
+        return false;
+    int fd = mkostemp(path, O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
+}
+
+uint32_t orientationOf(const ImageLibrary& lib, const char* path) {
+    uint32_t value = 1;
+    VokImgBlock* exif = lib.GetExifDataFromFile(path);
+    if (exif && !lib.GetExif_MemberData(exif, kOrientationTag, 3, 1, nullptr, 0, &value))
+        value = 1;
+    lib.VokImg_FreeBlock(exif);
+    return value;
+}
+
+// A bitmap of our own into the camera form: fitted or padded, then written with its tags.
+bool writeBitmap(const ImageLibrary& lib, std::vector<uint8_t>& dib, const char* dst,
+                 const ExifTagEntry overrides[2]) {
+    uint32_t width = vokc::GetLe32(dib.data() + 4);
+    uint32_t height = vokc::GetLe32(dib.data() + 8);
+    VokImgBlock block = {dib.data(), static_cast<uint32_t>(dib.size())};
+    bool fit = !DscUpload_WithinCameraSize(width, height);
+    VokImgBlock* sized = lib.CreateAdjustSizeToDSC(&block, height, width, fit ? kCameraWidth : 0,
+                                                   fit ? kCameraHeight : 0);
+    bool ok = sized && lib.VokImg_Jpeg_CreateAndSaveFromDIB(sized, dst, overrides, 2, 0) != 0;
+    lib.VokImg_FreeBlock(sized);
+    return ok;
+}
+
+bool convertJpeg(const ImageLibrary& lib, const char* src, const char* dst,
+                 const ExifTagEntry overrides[2]) {
+    ImageInfo info;
+    memset(&info, 0, sizeof info);
+    if (!lib.Get_Normal_Jpeg_Format(src, &info))
+        return false;
+    uint32_t orientation = orientationOf(lib, src);
+    if (orientation >= 2 && orientation <= 8) {
+        // The camera form has no orientation tag: the pixels themselves are turned upright.
+        VokImgBlock* decoded = lib.VokImg_Jpeg_ReadDIB(src);
+        std::vector<uint8_t> upright;
+        bool ok = decoded && DscDib_Orient(decoded->data, decoded->size,
+                                           static_cast<int>(orientation), &upright);
+        lib.VokImg_FreeBlock(decoded);
+        return ok && writeBitmap(lib, upright, dst, overrides);
+    }
+    bool fit = !DscUpload_WithinCameraSize(info.width, info.height);
+    return lib.ChangeFormatToExifAndSave_Size(src, dst, overrides, 2, fit ? kCameraWidth : 0,
+                                              fit ? kCameraHeight : 0) == VOK_IMG_WRITTEN;
+}
+
+bool acceptableTiff(const ImageLibrary& lib, const char* path) {
+    ImageInfo info;
+    memset(&info, 0, sizeof info);
+    lib.VokImg_Tiff_GetTagInfo(path, &info);
+    return DscUpload_WithinCameraSize(info.width, info.height) &&
+           (info.compression == 1 || info.compression == 32771) && info.photometric == 2;
+}
+
+bool convertTiff(const ImageLibrary& lib, const char* src, const char* dst,
+                 const ExifTagEntry overrides[2]) {
+    std::vector<uint8_t> bytes, dib;
+    return vokc::ReadWholeFile(src, &bytes, kMaxTiffBytes) &&
+           DscTiff_ReadRgb(bytes.data(), bytes.size(), &dib) &&
+           writeBitmap(lib, dib, dst, overrides);
+}
+
+} // namespace
+
+int32_t VokDscCom_PrepareUploadFile(VokUploadRecord* r, const char* tempFolder) {
+    return DscCom_Guarded<int32_t>(DSC_UPLOAD_SKIP, [&]() -> int32_t {
+        if (!r)
+            return DSC_UPLOAD_SKIP;
+        r->pathA[VOK_MAX_PATH - 1] = 0;
+        r->sizeA = r->sizeB = 0;
+        r->pathB[0] = 0;
+        const ImageLibrary* lib = imageLibrary();
+        uint32_t size = 0;
+        if (!lib || !regularSize(r->pathA, &size))
+            return DSC_UPLOAD_SKIP;
+        int type = lib->IsImageFileType(r->pathA);
+        bool jpeg =
+            type == VOK_IMG_KIND_EXIF || type == VOK_IMG_KIND_CIFF || type == VOK_IMG_KIND_JPEG;
+        if (!jpeg && (type != VOK_IMG_KIND_TIFF || !acceptableTiff(*lib, r->pathA)))
+            return DSC_UPLOAD_SKIP;
+        r->sizeA = size;
+        if (type == VOK_IMG_KIND_EXIF && lib->VokImg_IsCameraReady(r->pathA))
+            return DSC_UPLOAD_A;
+        char temp[VOK_MAX_PATH];
+        if (!newTempFile(tempFolder, temp)) {
+            r->sizeA = 0;
+            return DSC_UPLOAD_SKIP;
+        }
+        ExifTagEntry overrides[2];
+        makeOverrides(*lib, overrides);
+        bool ok = jpeg ? convertJpeg(*lib, r->pathA, temp, overrides)
+                       : convertTiff(*lib, r->pathA, temp, overrides);
+        uint32_t converted = 0;
+        if (!ok || !regularSize(temp, &converted)) {
+            unlink(temp);
+            r->sizeA = 0;
+            return DSC_UPLOAD_SKIP;
+        }
+        snprintf(r->pathB, sizeof r->pathB, "%s", temp);
+        r->sizeB = converted;
+        return DSC_UPLOAD_B;
+    });
+}
