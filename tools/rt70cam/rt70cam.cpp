@@ -11,6 +11,7 @@
 #include "cam_browse.h"
 #include "cam_common.h"
 #include "cam_get.h"
+#include "cam_put.h"
 
 namespace {
 
@@ -18,11 +19,12 @@ const char kTitle[] = "rt70cam";
 
 int usage() {
     fprintf(stderr,
-            "usage: rt70cam identify | ls | get-all | get | thumb | browse\n"
+            "usage: rt70cam identify | ls | get-all | get | thumb | browse | put | rm | clock |\n"
+            "               reset-button\n"
             "  identify  print the camera variant\n"
             "  ls        one line per image: folder image kind size\n"
-            "%s%s",
-            kCamGetUsage, kCamBrowseUsage);
+            "%s%s%s",
+            kCamGetUsage, kCamBrowseUsage, kCamPutUsage);
     return 2;
 }
 
@@ -77,6 +79,8 @@ int main(int argc, char** argv) {
         return CamGet_Main(argc, argv, kTitle);
     if (argc >= 2 && (strcmp(argv[1], "thumb") == 0 || strcmp(argv[1], "browse") == 0))
         return CamBrowse_Main(argc, argv, kTitle);
+    if (argc >= 2 && CamPut_Handles(argv[1]))
+        return CamPut_Main(argc, argv, kTitle);
     if (argc != 2)
         return usage();
     bool identify = strcmp(argv[1], "identify") == 0;
