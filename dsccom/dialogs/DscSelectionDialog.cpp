@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "../engine/DscEngine.h"
+#include "../housekeeping/DscHousekeeping.h"
 #include "../selection/DscSelection.h"
 #include "../selection/DscSelectionArt.h"
 #include "../transfer/DscTransfer.h"
@@ -68,6 +69,7 @@ class SelectionDialog : public QDialog {
     void repaintChanged();
     void click(int button, Qt::KeyboardModifiers keys, bool doubleClick);
     void transfer();
+    void deleteSelected();
     void scrollAction(int action);
     void scrollEnded();
     void refetchAfterScroll(); // the deferred request (window message 0x622)
@@ -158,13 +160,13 @@ SelectionDialog::SelectionDialog(DscConnection* c, QWidget* owner)
     transfer_->setObjectName(QStringLiteral("1022"));
     delete_ = new QPushButton(QStringLiteral("&Delete"), this);
     delete_->setObjectName(QStringLiteral("1023"));
-    delete_->setToolTip(QStringLiteral("Deleting images is not available yet."));
     exit_ = new QPushButton(QStringLiteral("E&xit"), this);
     exit_->setObjectName(QStringLiteral("2"));
     for (QPushButton* b : {preview_, transfer_, delete_, exit_})
         b->setAutoDefault(false);
     connect(preview_, &QPushButton::clicked, this, [this] { preview(); });
     connect(transfer_, &QPushButton::clicked, this, [this] { transfer(); });
+    connect(delete_, &QPushButton::clicked, this, [this] { deleteSelected(); });
     connect(exit_, &QPushButton::clicked, this, [this] { finish(); });
     side->addWidget(folderLabel);
     side->addWidget(folderList_);
@@ -210,8 +212,7 @@ void SelectionDialog::setState(int state) {
     // the scroll bar back.
     if (state == DSC_STATE_BUSY)
         scrollBar_->setEnabled(false);
-    // Deleting on the camera is not built yet: its button stays, disabled.
-    delete_->setEnabled(false);
+    delete_->setEnabled(on.deleteButton);
 }
 
 bool SelectionDialog::start() {
@@ -475,6 +476,55 @@ void SelectionDialog::transfer() {
     }
     showScrollBar(shown_);
     setState(DscSel_StateForSelection(images_));
+    activateWindow();
+}
+
+// The Delete button: the deletion run, then the deleted images leave the grid and the
+// thumbnails of the new view are fetched.
+void SelectionDialog::deleteSelected() {
+    if (busy_ || finished_ || current_ < 0 || DscSel_SelectedCount(images_) == 0)
+        return;
+    busy_ = true;
+    setState(DSC_STATE_BUSY);
+    int result = DscDel_RunDialogs(this, currentFolderNumber(), &images_);
+    busy_ = false;
+    if (finished_)
+        return;
+    if (result != DSC_OK && result != DSC_ERR_STATUS2 && result != DSC_ERR_PROTECTED) {
+        failAndClose(result);
+        return;
+    }
+    int32_t top = 0;
+    std::vector<int32_t> kept = DscDel_Remaining(images_, topIndex_, &top);
+    std::vector<DscImageRecord> records;
+    std::vector<QPixmap> thumbs;
+    for (int32_t i : kept) {
+        records.push_back(images_[i]);
+        thumbs.push_back(thumbs_[i]);
+    }
+    images_ = std::move(records);
+    thumbs_ = std::move(thumbs);
+    int32_t count = static_cast<int32_t>(images_.size());
+    folders_[current_].imageCount = count;
+    total_->setText(QString::number(count));
+    DscSel_ScrollReset(&scroll_, count);
+    scroll_.position = DscSel_ScrollRequest(&scroll_, DSC_SCROLL_TO, top / DSC_GRID_COLUMNS + 1);
+    topIndex_ = DscSel_TopIndexForPosition(scroll_.position);
+    blankButtons();
+    if (count == 0) {
+        shown_ = false;
+        showScrollBar(false);
+        setState(DSC_STATE_EMPTY);
+        return;
+    }
+    busy_ = true;
+    setState(DSC_STATE_BUSY);
+    result = fetchVisible();
+    busy_ = false;
+    if (finished_)
+        return;
+    showScrollBar(result == DSC_OK);
+    setState(result == DSC_OK ? DscSel_StateForSelection(images_) : DSC_STATE_EMPTY);
     activateWindow();
 }
 

@@ -99,4 +99,11 @@ VOK_API int DscDel_DeleteImage(uint16_t folder, uint16_t image);
 typedef int (*DscClockDialogHook)(DscConnection* connection);
 VOK_API void DscClock_SetDialogHook(DscClockDialogHook hook);
 
+/* ---- the deletion's dialogs (dsccom/dialogs/DscDeleteDialogs.cpp) ---- */
+
+/* Deletes the selected records of a camera folder with the status dialog
+ * VOKDLGCOM_DELETESTATUS and the question VOKDLGCOM_DELETESTATUS2 over parent (a QWidget).
+ * The records deleted stay selected. Returns what DscDel_Walk returns. */
+VOK_API int DscDel_RunDialogs(void* parent, uint16_t folder, std::vector<DscImageRecord>* records);
+
 #endif
