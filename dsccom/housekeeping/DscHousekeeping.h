@@ -23,26 +23,26 @@ struct DscClockFields {
 
 /* The register values in dialog form. Hours 0-11 are AM, every later hour PM less 12, so an
  * impossible hour read from the camera stays impossible and the validation refuses it. */
-VOK_API DscClockFields DscClock_ToFields(const VokClock& clock);
+DscClockFields DscClock_ToFields(const VokClock& clock);
 /* The clock to write: the hour plus 12 with PM. */
-VOK_API VokClock DscClock_FromFields(const DscClockFields& fields);
+VokClock DscClock_FromFields(const DscClockFields& fields);
 /* The texts of the fields: year, month and day "%d", hour and minute "%02d". */
-VOK_API void DscClock_FieldTexts(const DscClockFields& fields, std::string texts[5]);
+void DscClock_FieldTexts(const DscClockFields& fields, std::string texts[5]);
 /* A field's text read the way the camera's program reads it: each character's low four bits
  * as one decimal digit. */
-VOK_API int32_t DscClock_FieldValue(const char* text);
+int32_t DscClock_FieldValue(const char* text);
 /* An edit leaves too many characters in a field (year: 5 or more, others: 3 or more), so the
  * remembered text is put back. field is a DSC_CLOCK_* identifier. */
-VOK_API int DscClock_TooLong(int32_t field, size_t length);
-VOK_API int DscClock_IsLeapYear(int32_t year);
+int DscClock_TooLong(int32_t field, size_t length);
+int DscClock_IsLeapYear(int32_t year);
 /* Days of the month, 0 for a month outside 1 to 12. */
-VOK_API int32_t DscClock_DaysInMonth(int32_t year, int32_t month);
+int32_t DscClock_DaysInMonth(int32_t year, int32_t month);
 /* The clock register addresses of a camera variant: which 0 year, 1 date, 2 time. */
-VOK_API uint16_t DscClock_Register(int32_t variant, int which);
-VOK_API uint16_t DscClock_DateValue(int32_t month, int32_t day);
-VOK_API uint16_t DscClock_TimeValue(int32_t hour, int32_t minute);
+uint16_t DscClock_Register(int32_t variant, int which);
+uint16_t DscClock_DateValue(int32_t month, int32_t day);
+uint16_t DscClock_TimeValue(int32_t hour, int32_t minute);
 /* The registers' values into a clock (no range checks: what was read is shown). */
-VOK_API VokClock DscClock_FromRegisters(uint16_t year, uint16_t date, uint16_t time);
+VokClock DscClock_FromRegisters(uint16_t year, uint16_t date, uint16_t time);
 
 /* ---- Deletion ---- */
 
@@ -71,13 +71,13 @@ struct DscDeleteSteps {
  * about first; without, the walk is a Delete All from the start. Answers and results
  * deselect as the deletion rules say; the images deleted stay selected, so the caller can
  * drop exactly those. Returns DSC_OK, 90, 112 or the result that ended the walk. */
-VOK_API int DscDel_Walk(std::vector<DscImageRecord>* records, const DscDeleteSteps& steps, int ask);
+int DscDel_Walk(std::vector<DscImageRecord>* records, const DscDeleteSteps& steps, int ask);
 
 /* After a run: the indices of the records that stay (those not selected) and the index,
  * among them, of the image that becomes the top one: the old top image, else the first
  * one numbered above it, else the last one; 0 when none stays. */
-VOK_API std::vector<int32_t> DscDel_Remaining(const std::vector<DscImageRecord>& records,
-                                              int32_t topIndex, int32_t* newTop);
+std::vector<int32_t> DscDel_Remaining(const std::vector<DscImageRecord>& records, int32_t topIndex,
+                                      int32_t* newTop);
 
 /* ---- camera side (through the engine; the connection must be open) ---- */
 
@@ -85,25 +85,25 @@ struct DscConnection;
 
 /* One clock register: command 53 with a one-byte address on variant 2, two bytes on the
  * others; command 52 with address and value. */
-VOK_API int DscClock_ReadRegister(uint16_t address, uint16_t* value);
-VOK_API int DscClock_WriteRegister(uint16_t address, uint16_t value);
+int DscClock_ReadRegister(uint16_t address, uint16_t* value);
+int DscClock_WriteRegister(uint16_t address, uint16_t value);
 /* The three registers, waiting 100 ms before each read; a failure ends the read. */
-VOK_API int DscClock_Read(VokClock* clock);
+int DscClock_Read(VokClock* clock);
 /* Year, date, time in that order; a failed write skips the rest. */
-VOK_API int DscClock_Write(const VokClock& clock);
+int DscClock_Write(const VokClock& clock);
 /* Command 17 for one image. */
-VOK_API int DscDel_DeleteImage(uint16_t folder, uint16_t image);
+int DscDel_DeleteImage(uint16_t folder, uint16_t image);
 
 /* The clock dialog, registered by the dialog layer: runs VOKDLGCOM_TIME modally over the
  * open connection and returns once it has ended; nonzero when it could not be shown. */
 typedef int (*DscClockDialogHook)(DscConnection* connection);
-VOK_API void DscClock_SetDialogHook(DscClockDialogHook hook);
+void DscClock_SetDialogHook(DscClockDialogHook hook);
 
 /* ---- the deletion's dialogs (dsccom/dialogs/DscDeleteDialogs.cpp) ---- */
 
 /* Deletes the selected records of a camera folder with the status dialog
  * VOKDLGCOM_DELETESTATUS and the question VOKDLGCOM_DELETESTATUS2 over parent (a QWidget).
  * The records deleted stay selected. Returns what DscDel_Walk returns. */
-VOK_API int DscDel_RunDialogs(void* parent, uint16_t folder, std::vector<DscImageRecord>* records);
+int DscDel_RunDialogs(void* parent, uint16_t folder, std::vector<DscImageRecord>* records);
 
 #endif

@@ -22,13 +22,13 @@ VOK_BEGIN_DECLS
 
 /* The plan of a record for an upload kind and a block size; 0 for kind 0 or a kind
  * outside 1 to 4 (nothing is sent). */
-VOK_API int DscUpload_Plan(const VokUploadRecord* record, int kind, uint32_t blockSize,
-                           DscUploadPlan* plan);
+int DscUpload_Plan(const VokUploadRecord* record, int kind, uint32_t blockSize,
+                   DscUploadPlan* plan);
 
 /* The upload on the open connection. parent is the progress dialog's parent (null: the
  * owner). Returns DSC_OK or the result that stopped it (92 and 112 after their messages);
  * *sent, when not null, counts the records whose files all reached the camera. */
-VOK_API int DscUpload_Run(VokUploadRecord* records, int32_t count, void* parent, int32_t* sent);
+int DscUpload_Run(VokUploadRecord* records, int32_t count, void* parent, int32_t* sent);
 
 VOK_END_DECLS
 
@@ -39,14 +39,13 @@ VOK_END_DECLS
 /* An RGB TIFF of 8 bits per sample, uncompressed (1 or 32771), chunky, in strips, as a
  * 24-bit bottom-up packed bitmap. false for anything else, or when a strip lies outside the
  * bytes given. */
-VOK_API bool DscTiff_ReadRgb(const uint8_t* data, size_t size, std::vector<uint8_t>* dib);
+bool DscTiff_ReadRgb(const uint8_t* data, size_t size, std::vector<uint8_t>* dib);
 
 /* A 24-bit packed bitmap turned upright for an Exif orientation (2 to 8; others copy it).
  * false when the bitmap is not a whole 24-bit bitmap. */
-VOK_API bool DscDib_Orient(const uint8_t* dib, size_t size, int orientation,
-                           std::vector<uint8_t>* out);
+bool DscDib_Orient(const uint8_t* dib, size_t size, int orientation, std::vector<uint8_t>* out);
 
 /* The camera's picture limits; pictures outside them are fitted into the largest size. */
-VOK_API bool DscUpload_WithinCameraSize(uint32_t width, uint32_t height);
+bool DscUpload_WithinCameraSize(uint32_t width, uint32_t height);
 
 #endif
