@@ -2,6 +2,8 @@
 // zero padding, the progress range), then whole uploads into the virtual camera with its
 // fault injection: sizes at the block boundary, a movie pair, skipped and unreadable files,
 // refused blocks, a full camera and a write-protected card.
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "DscTransfer.h"
@@ -244,6 +246,146 @@ TEST_F(Upload, FullCameraAndWriteProtectedCardStopTheUpload) {
     EXPECT_EQ(observer.messages, std::vector<int>{20});
     EXPECT_EQ(DscCom_Record()->sendBuffer, nullptr);
     EXPECT_TRUE(Names(card).empty());
+}
+
+// A small RGB TIFF: header, one directory, then the pixels in `strips` strips. Entries can be
+// changed or added through `change` before the directory is written.
+struct TiffEntrySpec {
+    uint16_t tag, type;
+    uint32_t count, value;
+};
+Bytes MakeTiff(bool big, uint32_t w, uint32_t h, const Bytes& pixels, int strips,
+               const std::function<void(std::vector<TiffEntrySpec>*)>& change = {}) {
+    Bytes out;
+    auto put16 = [&](Bytes& b, size_t at, uint32_t v) {
+        b[at] = big ? uint8_t(v >> 8) : uint8_t(v);
+        b[at + 1] = big ? uint8_t(v) : uint8_t(v >> 8);
+    };
+    auto put32 = [&](Bytes& b, size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b[at + i] = uint8_t(v >> (big ? 8 * (3 - i) : 8 * i));
+    };
+    uint32_t rowsPer = (h + strips - 1) / strips;
+    std::vector<TiffEntrySpec> e = {{256, 3, 1, w}, {257, 4, 1, h},       {258, 3, 1, 8},
+                                    {259, 3, 1, 1}, {262, 3, 1, 2},       {273, 4, 0, 0},
+                                    {277, 3, 1, 3}, {278, 4, 1, rowsPer}, {279, 4, 0, 0}};
+    if (change)
+        change(&e);
+    size_t ifd = 8, n = e.size();
+    size_t lists = ifd + 2 + 12 * n + 4;
+    size_t data = lists + 8 * strips;
+    out.assign(data + pixels.size(), 0);
+    out[0] = out[1] = big ? 'M' : 'I';
+    put16(out, 2, 42);
+    put32(out, 4, uint32_t(ifd));
+    put16(out, ifd, uint32_t(n));
+    for (size_t i = 0; i < n; ++i) {
+        size_t at = ifd + 2 + 12 * i;
+        uint32_t count = e[i].count, value = e[i].value;
+        if (e[i].tag == 273 || e[i].tag == 279) {
+            count = uint32_t(strips);
+            value = strips == 1 ? (e[i].tag == 273 ? uint32_t(data) : uint32_t(pixels.size()))
+                                : uint32_t(lists + (e[i].tag == 273 ? 0 : 4 * strips));
+        }
+        put16(out, at, e[i].tag);
+        put16(out, at + 2, e[i].type);
+        put32(out, at + 4, count);
+        if (e[i].type == 3 && count == 1)
+            put16(out, at + 8, value);
+        else
+            put32(out, at + 8, value);
+    }
+    uint32_t rowBytes = w * 3;
+    for (int s = 0; s < strips && strips > 1; ++s) {
+        uint32_t first = s * rowsPer * rowBytes;
+        uint32_t length = std::min<uint32_t>(rowsPer * rowBytes, uint32_t(pixels.size()) - first);
+        put32(out, lists + 4 * s, uint32_t(data + first));
+        put32(out, lists + 4 * strips + 4 * s, length);
+    }
+    std::copy(pixels.begin(), pixels.end(), out.begin() + data);
+    return out;
+}
+
+// The pixel (x, y from the top) of a 24-bit bottom-up bitmap as R, G, B.
+Bytes Pixel(const std::vector<uint8_t>& dib, uint32_t x, uint32_t y) {
+    uint32_t w = dib[4] | (dib[5] << 8), h = dib[8] | (dib[9] << 8);
+    uint32_t stride = (w * 3 + 3) / 4 * 4;
+    const uint8_t* p = dib.data() + 40 + (h - 1 - y) * stride + x * 3;
+    return {p[2], p[1], p[0]};
+}
+
+TEST(UploadPixels, RgbTiffsOfBothOrdersAndEveryRefusal) {
+    // 3 x 2 pixels, each (x, y, 9): rows of a 3-pixel bitmap take 12 bytes.
+    Bytes pixels;
+    for (uint8_t y = 0; y < 2; ++y)
+        for (uint8_t x = 0; x < 3; ++x)
+            pixels.insert(pixels.end(), {x, y, 9});
+    for (bool big : {false, true}) {
+        for (int strips : {1, 2}) {
+            std::vector<uint8_t> dib;
+            Bytes tiff = MakeTiff(big, 3, 2, pixels, strips);
+            ASSERT_TRUE(DscTiff_ReadRgb(tiff.data(), tiff.size(), &dib)) << big << strips;
+            EXPECT_EQ(dib.size(), 40u + 2 * 12);
+            EXPECT_EQ(dib[14], 24);
+            for (uint8_t y = 0; y < 2; ++y)
+                for (uint8_t x = 0; x < 3; ++x)
+                    EXPECT_EQ(Pixel(dib, x, y), (Bytes{x, y, 9}));
+        }
+    }
+    std::vector<uint8_t> dib;
+    auto refused = [&](const Bytes& tiff) {
+        return !DscTiff_ReadRgb(tiff.data(), tiff.size(), &dib);
+    };
+    auto with = [&](uint16_t tag, uint32_t value) {
+        return MakeTiff(false, 3, 2, pixels, 1, [=](std::vector<TiffEntrySpec>* e) {
+            for (auto& x : *e)
+                if (x.tag == tag)
+                    x.value = value;
+        });
+    };
+    EXPECT_FALSE(refused(with(259, 32771))); // also uncompressed
+    EXPECT_TRUE(refused(with(259, 5)));
+    EXPECT_TRUE(refused(with(262, 1)));
+    EXPECT_TRUE(refused(with(277, 4)));
+    EXPECT_TRUE(refused(with(258, 16)));
+    EXPECT_TRUE(refused(with(257, 3))); // more rows than the strip holds
+    Bytes cut = MakeTiff(false, 3, 2, pixels, 1);
+    cut.resize(cut.size() - 1); // the strip runs past the end
+    EXPECT_TRUE(refused(cut));
+    for (size_t n = 0; n < 40; ++n)
+        EXPECT_TRUE(refused(Bytes(cut.begin(), cut.begin() + n))) << n;
+}
+
+TEST(UploadPixels, OrientationsTurnTheBitmapUpright) {
+    // A stored 3 x 2 bitmap with distinct pixels.
+    Bytes pixels;
+    for (uint8_t y = 0; y < 2; ++y)
+        for (uint8_t x = 0; x < 3; ++x)
+            pixels.insert(pixels.end(), {x, y, 0});
+    std::vector<uint8_t> stored, out;
+    Bytes tiff = MakeTiff(false, 3, 2, pixels, 1);
+    ASSERT_TRUE(DscTiff_ReadRgb(tiff.data(), tiff.size(), &stored));
+    // Orientation 6: the stored top row is the upright picture's right column.
+    ASSERT_TRUE(DscDib_Orient(stored.data(), stored.size(), 6, &out));
+    EXPECT_EQ(out[4], 2); // 2 x 3
+    EXPECT_EQ(out[8], 3);
+    EXPECT_EQ(Pixel(out, 1, 0), (Bytes{0, 0, 0}));
+    EXPECT_EQ(Pixel(out, 0, 0), (Bytes{0, 1, 0}));
+    EXPECT_EQ(Pixel(out, 1, 2), (Bytes{2, 0, 0}));
+    // Orientation 8: the stored top row is the left column, read upwards.
+    ASSERT_TRUE(DscDib_Orient(stored.data(), stored.size(), 8, &out));
+    EXPECT_EQ(Pixel(out, 0, 2), (Bytes{0, 0, 0}));
+    EXPECT_EQ(Pixel(out, 0, 0), (Bytes{2, 0, 0}));
+    EXPECT_EQ(Pixel(out, 1, 0), (Bytes{2, 1, 0}));
+    // Orientation 3: turned half round.
+    ASSERT_TRUE(DscDib_Orient(stored.data(), stored.size(), 3, &out));
+    EXPECT_EQ(Pixel(out, 0, 0), (Bytes{2, 1, 0}));
+    EXPECT_EQ(Pixel(out, 2, 1), (Bytes{0, 0, 0}));
+    // Anything else copies; a broken bitmap is refused.
+    ASSERT_TRUE(DscDib_Orient(stored.data(), stored.size(), 1, &out));
+    EXPECT_EQ(out, stored);
+    EXPECT_FALSE(DscDib_Orient(stored.data(), stored.size() - 1, 6, &out));
+    EXPECT_FALSE(DscDib_Orient(stored.data(), 39, 6, &out));
 }
 
 } // namespace
