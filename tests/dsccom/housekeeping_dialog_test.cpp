@@ -89,6 +89,11 @@ TEST_F(Dialogs, ClockDialogRefusesHourTwelveAndWritesZeroPmAsTwelve) {
     ModalDriver driver("VOKDLGCOM_TIME", [&](QWidget* d) {
         auto field = [d](int id) { return Control<QLineEdit>(d, id); };
         seenYear = field(1039)->text().toStdString();
+        // Message 0x410 reads the camera's clock again into the fields.
+        field(1039)->setText(QStringLiteral("1999"));
+        QCoreApplication::postEvent(d, new QEvent(static_cast<QEvent::Type>(QEvent::User + 0x410)));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(field(1039)->text().toStdString(), seenYear);
         // Typing a fifth digit into the year puts the remembered text back.
         field(1039)->setFocus();
         field(1039)->end(false);
@@ -156,6 +161,26 @@ TEST_F(Dialogs, DeletingThreeImagesAsksAboutTheHighestFirst) {
     EXPECT_TRUE(Control<QPushButton>(d, 1021)->isEnabled());
     EXPECT_EQ(notes(WM_DSC_CANCEL, DSC_CANCEL_DELETE_COUNT), 3);
     EXPECT_EQ(DscCom_Record()->sendBuffer != nullptr, true); // the dialog keeps the connection
+    EXPECT_EQ(messages(), "");
+}
+
+TEST_F(Dialogs, DeleteAllDeletesTheRestWithoutAsking) {
+    start();
+    QDialog* d = selectionWithPreview();
+    ASSERT_NE(d, nullptr);
+    QTest::mouseClick(GridButton(d, 0), Qt::LeftButton);
+    QTest::mouseClick(GridButton(d, 2), Qt::LeftButton, Qt::ControlModifier);
+    QTest::mouseClick(GridButton(d, 5), Qt::LeftButton, Qt::ControlModifier);
+    int questions = 0;
+    ModalDriver driver("VOKDLGCOM_DELETESTATUS2", [&](QWidget* q) {
+        ++questions;
+        Control<QPushButton>(q, 1031)->click();
+        return true;
+    });
+    QTest::mouseClick(Control<QPushButton>(d, 1023), Qt::LeftButton);
+    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(Names(card + "/100"), (std::vector<std::string>{"0002.jpg", "0004.jpg", "0005.jpg"}));
+    EXPECT_EQ(Control<QLabel>(d, 1025)->text(), QStringLiteral("3"));
     EXPECT_EQ(messages(), "");
 }
 
