@@ -90,8 +90,9 @@ class TimeDialog : public QDialog {
     }
 
     void reject() override {
-        if (done_)
+        if (done_ || busy_)
             return;
+        busy_ = true;
         waitWithCursor(1500);
         end();
     }
@@ -99,8 +100,13 @@ class TimeDialog : public QDialog {
   protected:
     bool event(QEvent* e) override {
         if (e->type() == kRereadEvent) {
-            if (!done_ && !readCamera())
-                end();
+            if (!done_ && !busy_) {
+                busy_ = true;
+                bool read = readCamera();
+                busy_ = false;
+                if (!read)
+                    end();
+            }
             return true;
         }
         return QDialog::event(e);
@@ -140,7 +146,8 @@ class TimeDialog : public QDialog {
     }
 
     void confirm() {
-        if (done_)
+        // The waits below keep the interface alive: a second click must not start again.
+        if (done_ || busy_)
             return;
         int32_t v[5];
         for (int i = 0; i < 5; ++i)
@@ -152,6 +159,7 @@ class TimeDialog : public QDialog {
             field->selectAll();
             return;
         }
+        busy_ = true;
         DscClockFields f = {v[0], v[1], v[2], v[3], v[4], pm_->isChecked() ? 1 : 0};
         int result = DscClock_Write(DscClock_FromFields(f));
         if (result == DSC_OK)
@@ -179,6 +187,7 @@ class TimeDialog : public QDialog {
     QRadioButton* am_ = nullptr;
     QRadioButton* pm_ = nullptr;
     bool done_ = false;
+    bool busy_ = false; // an exchange or a wait runs
 };
 
 int runClockDialog(DscConnection* c) {
