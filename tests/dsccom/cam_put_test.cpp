@@ -59,6 +59,7 @@ TEST(CamPut, PhonePicturesArriveInTheCameraFormAndReadyOnesUnchanged) {
     ProgramRun r = home.rt70cam("put '" + phone + "' '" + text + "' '" + tiny + "'");
     EXPECT_EQ(r.status, 1) << r.err; // one file could not be sent
     EXPECT_EQ(r.log.rfind("error 42 rt70cam\t", 0), 0u) << r.log;
+    EXPECT_NE(r.err.find(text + " was not sent"), std::string::npos) << r.err;
     EXPECT_EQ(Names(home.card + "/100"), (std::vector<std::string>{"0001.jpg", "0002.jpg"}));
     for (const char* stored : {"/100/0001.jpg", "/100/0002.jpg"})
         EXPECT_EQ(VokImg_IsCameraReady((home.card + stored).c_str()), 1) << stored;

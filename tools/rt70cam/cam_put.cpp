@@ -60,6 +60,7 @@ intptr_t onNotify(void*, unsigned message, uintptr_t code, intptr_t value) {
         if (kind == DSC_UPLOAD_SKIP) {
             g_skipped.push_back(record->pathA);
             VokDsc_Msg_Error(nullptr, VOK_MSG_FILE_OPEN_FAILED, g_title);
+            fprintf(stderr, "rt70cam: %s was not sent\n", record->pathA);
         }
         return kind;
     }
