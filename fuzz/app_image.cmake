@@ -9,7 +9,7 @@ if(TARGET qubex_image_logic)
     target_compile_options(qubex_image_fuzz_objects PRIVATE -fsanitize=fuzzer-no-link)
     target_include_directories(qubex_image_fuzz_objects PUBLIC ${image_logic_dir})
     target_link_libraries(qubex_image_fuzz_objects PUBLIC VokCommon)
-    foreach(target tiff)
+    foreach(target tiff bmp)
         vok_fuzzer(qubex_image_fuzz_${target} ${CMAKE_CURRENT_LIST_DIR}/app_image/${target}.cpp
                    LIBS qubex_image_fuzz_objects)
     endforeach()
