@@ -270,9 +270,20 @@ void FillRows(const TiffFacts& t, const uint8_t* src, uint8_t* pixels, uint32_t 
         for (uint32_t y = 0; y < h; ++y)
             memcpy(row(y), src + size_t(len) * y, len);
     } else if (t.bits == 32) {
-        for (uint32_t y = 0; y < h; ++y)
-            for (uint32_t x = 0; x < w; ++x)
-                PutCmyk(row(y) + 3 * x, src + (size_t(y) * w + x) * 4);
+        // Four samples are inks, unless the file says they are red, green, blue and alpha.
+        for (uint32_t y = 0; y < h; ++y) {
+            for (uint32_t x = 0; x < w; ++x) {
+                const uint8_t* s = src + (size_t(y) * w + x) * 4;
+                uint8_t* d = row(y) + 3 * x;
+                if (t.photometric == 2) {
+                    d[0] = s[2];
+                    d[1] = s[1];
+                    d[2] = s[0];
+                } else {
+                    PutCmyk(d, s);
+                }
+            }
+        }
     } else if (t.photometric != 6 || (t.subH == 1 && t.subV == 1)) {
         const bool ycc = t.photometric == 6;
         for (uint32_t y = 0; y < h; ++y) {

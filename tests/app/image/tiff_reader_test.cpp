@@ -77,6 +77,8 @@ TEST_F(TiffReaderTest, FilesOfImageMagickAndLibtiffToolsReadAsLibtiffReadsThem) 
          im("rgb-be-strips.tif",
             "-type truecolor -depth 8 -endian MSB -define tiff:rows-per-strip=3"),
          24},
+        {"rgba.tif", im("rgba.tif", "-alpha on -channel A -evaluate set 100% +channel -depth 8"),
+         24},
         {"rgb-tiffcp-be.tif", cp("rgb.tif", "rgb-tiffcp-be.tif", "-B -r 1"), 24},
         {"pal4-tiffcp-strips.tif", cp("pal4.tif", "pal4-tiffcp-strips.tif", "-r 5"), 4},
         {"bilevel-tiffcp-be.tif", cp("bilevel.tif", "bilevel-tiffcp-be.tif", "-B -r 2"), 1},
