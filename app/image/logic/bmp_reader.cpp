@@ -14,6 +14,7 @@ namespace qubex::image {
 namespace {
 
 constexpr uint32_t kCoreHeader = 12;
+constexpr uint32_t kMaskedHeader = 52; // the smallest header holding bit-field masks
 constexpr uint64_t kMaxBmpFile = kMaxPixelBytes * 2;
 
 bool ValidDepth(uint32_t bits, uint32_t compression) {
@@ -67,6 +68,9 @@ DibResult ReadBmpBytes(const uint8_t* bytes, size_t size) {
     const uint32_t bits = h.bitCount, compression = h.compression;
     if (h.width <= 0 || h.height == 0 || h.height == INT32_MIN || !ValidDepth(bits, compression) ||
         (compression != 0 && compression != 3 && h.height < 0))
+        return out;
+    // Masks follow a 40-byte header or lie inside one of 52 bytes or more; no room between.
+    if (compression == 3 && headerSize != vokc::kDibHeaderSize && headerSize < kMaskedHeader)
         return out;
     const uint32_t width = uint32_t(h.width);
     const bool topDown = h.height < 0;

@@ -37,6 +37,8 @@ bool DibFacts(const Dib& dib, DibInfo* info) {
     // Bit-field masks follow a 40-byte header where a palette would; a larger header holds them.
     if (d.compression == 3 && h.size == vokc::kDibHeaderSize && d.colors < 3)
         d.colors = 3;
+    if (d.compression == 3 && h.size != vokc::kDibHeaderSize && h.size < vokc::kDibHeaderSize + 12)
+        return false;
     d.stride = vokc::DibStride(d.width, d.bits);
     d.pixelOffset = size_t(h.size) + 4 * size_t(d.colors);
     if (d.pixelOffset > dib.size())

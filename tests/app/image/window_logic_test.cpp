@@ -173,8 +173,9 @@ TEST_F(BmpReaderTest, HandMadeLayoutsAndDamagedFiles) {
         std::vector<uint8_t> cut(file.begin(), file.begin() + n);
         EXPECT_EQ(ReadBmpBytes(cut.data(), cut.size()).message, kMsgReadFailed) << n;
     }
-    auto message = [](const std::string& f) {
-        return ReadBmpBytes(reinterpret_cast<const uint8_t*>(f.data()), f.size()).message;
+    auto message = [](const std::string& f) { // in a block of exactly its size
+        std::vector<uint8_t> bytes(f.begin(), f.end());
+        return ReadBmpBytes(bytes.data(), bytes.size()).message;
     };
     EXPECT_EQ(message("BA" + file.substr(2)), kMsgNotBmp);
     EXPECT_EQ(message(BmpFile(3, 2, 7, 0, "", std::string(100, 0))), kMsgNotBmp);
@@ -183,6 +184,15 @@ TEST_F(BmpReaderTest, HandMadeLayoutsAndDamagedFiles) {
     EXPECT_EQ(message(BmpFile(3, -2, 8, 1, table, rle)), kMsgNotBmp);
     EXPECT_EQ(message(BmpFile(100000, 100000, 24, 0, "", "")), kMsgNoMemory);
     EXPECT_EQ(ReadBmpFile(dir_->Path("missing.bmp").c_str()).message, kMsgFileMissing);
+    // Bit-field masks belong after a 40-byte header or inside one of 52 bytes and more; a
+    // header between has no room for them, however short the file.
+    std::string odd = BmpFile(1, 1, 16, 3, "", std::string(4, 0));
+    odd.insert(54, 4, '\0');
+    vokc::PutLe32(reinterpret_cast<uint8_t*>(odd.data()) + 14, 44);
+    vokc::PutLe32(reinterpret_cast<uint8_t*>(odd.data()) + 10, 58);
+    EXPECT_EQ(message(odd), kMsgNotBmp);
+    Dib oddDib(odd.begin() + 14, odd.end());
+    EXPECT_TRUE(MakeDisplayCopy(oddDib).empty());
     // Runs that go past the right edge and the top are clipped.
     file = BmpFile(2, 1, 8, 1, std::string(1024, 0),
                    Bytes({255, 9, 0, 2, 200, 200, 0, 5, 1, 2, 3, 4, 5, 0}));
