@@ -1,0 +1,13 @@
+/* Album commands from the frame. Until the subsystem's windows are built, each of its commands
+ * is accepted and does nothing. */
+#include "album_commands.h"
+
+namespace qubex::album {
+
+bool RunCommand(QWidget* frame, int command) {
+    (void)frame;
+    (void)command;
+    return false;
+}
+
+} // namespace qubex::album

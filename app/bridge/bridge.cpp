@@ -1,0 +1,105 @@
+/* The bridge's calls into VokDscMsg, VokReged and VokComRT70. */
+#include "bridge.h"
+
+#include "VokComRT70.h"
+#include "VokDscMsg.h"
+#include "VokReged.h"
+#include "VokSharedKeys.h"
+
+#include <cstdlib>
+
+namespace qubex::bridge {
+
+void FreeDeleter::operator()(void* p) const {
+    std::free(p);
+}
+
+int Language() {
+    return VokDsc_Msg_Language();
+}
+
+std::string Text(int number) {
+    char buffer[VOK_MSG_BUFFER] = {};
+    VokDsc_Msg_GetString(number, buffer, sizeof buffer);
+    return buffer;
+}
+
+std::string TextWith(int number, const std::string& field) {
+    std::string pattern = Text(number);
+    const size_t at = pattern.find("%s");
+    if (at != std::string::npos)
+        pattern.replace(at, 2, field);
+    return pattern;
+}
+
+int ShowError(void* owner, int number, const std::string& caption) {
+    return VokDsc_Msg_Error(owner, number, caption.c_str());
+}
+
+int ShowMessage(void* owner, int number, const std::string& caption) {
+    return VokDsc_Msg_Message(owner, number, caption.c_str());
+}
+
+int ShowQuery(void* owner, int number, const std::string& caption) {
+    return VokDsc_Msg_Query(owner, number, caption.c_str());
+}
+
+namespace {
+
+void SetEventNumber(const char* name, int32_t value) {
+    // A failing write is ignored: the monitor treats a stale value as such.
+    VokReg_Set_KeyValue(VOK_KEY_PATH, VOK_SUBKEY_EVENT, name, VOK_REG_NUMBER, &value);
+}
+
+NotifyFunction& Handler() {
+    static NotifyFunction handler;
+    return handler;
+}
+
+intptr_t Forward(void*, unsigned message, uintptr_t code, intptr_t value) {
+    const NotifyFunction& handler = Handler();
+    return handler ? handler(message, code, value) : 0;
+}
+
+} // namespace
+
+void MarkActive(long long pid) {
+    SetEventNumber(VOK_VALUE_ACTIVE, 1);
+    SetEventNumber(VOK_VALUE_APP_HANDLE, static_cast<int32_t>(pid));
+}
+
+void ClearActive() {
+    SetEventNumber(VOK_VALUE_ACTIVE, 0);
+    SetEventNumber(VOK_VALUE_APP_HANDLE, 0);
+}
+
+void MarkResizing(bool on, long long pid) {
+    SetEventNumber(VOK_VALUE_RESIZING, on ? 1 : 0);
+    SetEventNumber(VOK_VALUE_RESIZE_HANDLE, on ? static_cast<int32_t>(pid) : 0);
+}
+
+int32_t EventValue(const char* name) {
+    int32_t value = 0;
+    VokReg_Query_KeyValue(VOK_KEY_PATH, VOK_SUBKEY_EVENT, name, VOK_REG_NUMBER, &value);
+    return value;
+}
+
+void SetNotifyHandler(NotifyFunction handler) {
+    Handler() = std::move(handler);
+    VokDscCom_SetNotifyHandler(Handler() ? Forward : nullptr, nullptr);
+}
+
+void SetApplicationInfo(void* frame, const std::string& title, const std::string& iniPath) {
+    VokDscCom_SetApplicationInfo(frame, title.c_str(), 1, 5, iniPath.c_str());
+}
+
+int DownloadForEvent(int event) {
+    return VokDscCom_RT70_DSC2PC(event == 2 ? 2 : 1);
+}
+
+void ResetButtonStatus() {
+    // The connection library does not export the button reset yet; an event start that
+    // cannot go on then leaves the camera's button as it is, which the monitor tolerates.
+}
+
+} // namespace qubex::bridge

@@ -1,0 +1,58 @@
+/* The bridge: the only place where qubex calls the suite's libraries (message catalogue,
+ * settings store, camera connection). Returned blocks get owners, catalogue texts get their
+ * fields filled, and the connection library's notifications become calls of one Qt-side
+ * handler on the user-interface thread. */
+#ifndef QUBEX_BRIDGE_H
+#define QUBEX_BRIDGE_H
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qubex::bridge {
+
+/* ---- Message catalogue ---- */
+/* The active language code (1 French, 2 German, 4 English). */
+int Language();
+/* Catalogue text number in the current language. */
+std::string Text(int number);
+/* The text with its "%s" fields filled in order (never used as a printf format). */
+std::string TextWith(int number, const std::string& field);
+/* The catalogue's boxes, with the product name as caption; owner is a QWidget* or null. */
+int ShowError(void* owner, int number, const std::string& caption);
+int ShowMessage(void* owner, int number, const std::string& caption);
+int ShowQuery(void* owner, int number, const std::string& caption);
+
+/* ---- The shared settings key ---- */
+/* Active = 1 and APP_HANDLE = pid under Event_App (an event start or an open connection). */
+void MarkActive(long long pid);
+/* Active and APP_HANDLE back to 0. */
+void ClearActive();
+/* Resizeing and Resize_Handle for a mail job started with the Sending Mail command. */
+void MarkResizing(bool on, long long pid);
+/* A number under Event_App (0 when missing). */
+int32_t EventValue(const char* name);
+
+/* ---- The camera connection ---- */
+/* What the frame answers to the library's notifications (message, code, value). */
+using NotifyFunction = std::function<intptr_t(unsigned message, uintptr_t code, intptr_t value)>;
+/* Registers the frame's handler for the connection library's notifications; an empty
+ * function removes it. */
+void SetNotifyHandler(NotifyFunction handler);
+/* SetApplicationInfo with the frame, the product name, the USB link, variant 5 and the ini. */
+void SetApplicationInfo(void* frame, const std::string& title, const std::string& iniPath);
+/* The automatic download of an event (mode 1 or 2); 0 when the connection could not start. */
+int DownloadForEvent(int event);
+/* Releases the camera's button after an event start that cannot go on. */
+void ResetButtonStatus();
+
+/* A block the libraries hand over that the caller frees with free(). */
+struct FreeDeleter {
+    void operator()(void* p) const;
+};
+template <class T> using Owned = std::unique_ptr<T, FreeDeleter>;
+
+} // namespace qubex::bridge
+
+#endif

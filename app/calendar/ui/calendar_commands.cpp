@@ -1,0 +1,13 @@
+/* Calendar commands from the frame. Until the subsystem's windows are built, each of its commands
+ * is accepted and does nothing. */
+#include "calendar_commands.h"
+
+namespace qubex::calendar {
+
+bool RunCommand(QWidget* frame, int command) {
+    (void)frame;
+    (void)command;
+    return false;
+}
+
+} // namespace qubex::calendar

@@ -1,0 +1,88 @@
+/* Loading the movie component. FFmpeg's libraries are opened by their versioned file names
+ * (the versions the program was built against) and asked for their version, so that a
+ * missing or mismatched library is found at start-up, not at the first movie. */
+#include "movie_playback.h"
+
+#include <QList>
+#include <QMediaFormat>
+
+#include <dlfcn.h>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/version_major.h>
+#include <libavformat/version_major.h>
+#include <libavutil/version.h>
+#include <libswscale/version_major.h>
+}
+
+namespace qubex::media {
+namespace {
+
+#define QUBEX_STR2(x) #x
+#define QUBEX_STR(x) QUBEX_STR2(x)
+
+struct Component {
+    const char* file;
+    const char* versionFunction;
+    unsigned major;
+};
+
+const Component kComponents[] = {
+    {"libavutil.so." QUBEX_STR(LIBAVUTIL_VERSION_MAJOR), "avutil_version", LIBAVUTIL_VERSION_MAJOR},
+    {"libavcodec.so." QUBEX_STR(LIBAVCODEC_VERSION_MAJOR), "avcodec_version",
+     LIBAVCODEC_VERSION_MAJOR},
+    {"libavformat.so." QUBEX_STR(LIBAVFORMAT_VERSION_MAJOR), "avformat_version",
+     LIBAVFORMAT_VERSION_MAJOR},
+    {"libswscale.so." QUBEX_STR(LIBSWSCALE_VERSION_MAJOR), "swscale_version",
+     LIBSWSCALE_VERSION_MAJOR},
+};
+
+std::vector<void*>& Handles() {
+    static std::vector<void*> handles;
+    return handles;
+}
+
+bool g_available = false;
+
+} // namespace
+
+bool StartMoviePlayback(std::string* missing) {
+    missing->clear();
+    StopMoviePlayback();
+    for (const Component& c : kComponents) {
+        void* handle = dlopen(c.file, RTLD_NOW | RTLD_LOCAL);
+        using VersionFn = unsigned (*)();
+        auto version =
+            handle ? reinterpret_cast<VersionFn>(dlsym(handle, c.versionFunction)) : nullptr;
+        if (!version || (version() >> 16) != c.major) {
+            *missing = c.file;
+            if (handle)
+                dlclose(handle);
+            StopMoviePlayback();
+            return false;
+        }
+        Handles().push_back(handle);
+    }
+    // Asking for the decodable formats loads the back end; without one the list is empty.
+    if (QMediaFormat().supportedFileFormats(QMediaFormat::Decode).isEmpty()) {
+        *missing = "Qt Multimedia";
+        StopMoviePlayback();
+        return false;
+    }
+    g_available = true;
+    return true;
+}
+
+void StopMoviePlayback() {
+    for (void* handle : Handles())
+        dlclose(handle);
+    Handles().clear();
+    g_available = false;
+}
+
+bool MoviePlaybackAvailable() {
+    return g_available;
+}
+
+} // namespace qubex::media
