@@ -65,6 +65,8 @@ int main(int argc, char** argv) {
     options.iniPath = qubex::DefaultIniPath();
     options.commandLine = commandLine;
     qubex::FrameWindow frame(options);
+    QObject::connect(&frame, &qubex::FrameWindow::Closed, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     qubex::InstanceServer instance([&frame] { frame.Handoff(); });
     if (!instance.Listen() && qubex::HandToRunningCopy(commandLine))
         return 0; // another copy started at the same moment and won

@@ -487,7 +487,6 @@ void FrameWindow::AppStartup() {
         if (picture.exec() != 1) {
             closing_ = true;
             close();
-            QCoreApplication::exit(0);
             return;
         }
     } else {
@@ -648,7 +647,7 @@ void FrameWindow::closeEvent(QCloseEvent* event) {
     closing_ = true;
     SaveBarsState();
     event->accept();
-    QCoreApplication::exit(0);
+    emit Closed();
 }
 
 void FrameWindow::resizeEvent(QResizeEvent* event) {

@@ -78,8 +78,8 @@ class FrameWindow : public QMainWindow {
     void MailPreparation(bool start, bool fromCommand);
 
   signals:
-    /* The visible state may have changed (for the state dump). */
-    void StateTouched();
+    /* The frame has closed for good: the loop ends. */
+    void Closed();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,0 +1,260 @@
+/* The frame's wiring offscreen: bars per the settings file and written back at exit, the
+ * enable rules after the next event for album and image windows, help texts of grayed items,
+ * the shutdown rule while communicating, Close All with a window that refuses, the toolbar
+ * toggles keeping button states, and File Open through the drive answer. */
+#include "child_record.h"
+#include "commands.h"
+#include "frame_window.h"
+#include "settings_file.h"
+#include "vok_test_env.h"
+
+#include "VokDscMsg.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QTimer>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTest>
+#include <QToolBar>
+
+using namespace qubex;
+using voktest::ReadFile;
+using voktest::ScopedEnv;
+using voktest::TempHome;
+using voktest::WriteFile;
+
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "qubex_frame_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+/* A document window as the later subsystems will make one: it says what it is through the
+ * child properties, and may refuse to close. */
+class FakeChild : public QWidget {
+  public:
+    bool refuse = false;
+
+  protected:
+    void closeEvent(QCloseEvent* e) override {
+        if (refuse)
+            e->ignore();
+        else
+            e->accept();
+    }
+};
+
+FakeChild* AddChild(FrameWindow& frame, int kind, const QString& name) {
+    auto* w = new FakeChild;
+    w->setProperty(child::kKind, kind);
+    w->setProperty(child::kClass, kind == 2 ? "VOKAlbumChild" : "VOKNormalChild");
+    w->setProperty(child::kHasDocument, true);
+    w->setProperty(child::kDisplayName, name);
+    w->setProperty(child::kPath, "/pictures/" + name);
+    w->setProperty(child::kSourceType, 2);
+    QMdiSubWindow* sub = frame.mdiArea()->addSubWindow(w);
+    sub->setWindowTitle(name);
+    sub->show();
+    frame.mdiArea()->setActiveSubWindow(sub);
+    return w;
+}
+
+/* Lets the loop run until it would wait: the frame refreshes its states then. */
+void NextEvent() {
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+FrameOptions Options() {
+    FrameOptions o;
+    o.iniPath = DefaultIniPath();
+    o.startupPicture = false;
+    return o;
+}
+
+std::string Text(int number) {
+    char buffer[VOK_MSG_BUFFER] = {};
+    VokDsc_Msg_GetString(number, buffer, sizeof buffer);
+    return buffer;
+}
+
+class FrameTest : public ::testing::Test {
+  protected:
+    void SetUp() override { App(); }
+    TempHome home_{"qubexframe"};
+    ScopedEnv answer_{"VOK_MSG_ANSWER", "ok"};
+    ScopedEnv log_{"VOK_MSG_LOG", home_.dir + "/messages.log"};
+    ScopedEnv lang_{"LANG", "C"};
+};
+
+} // namespace
+
+TEST_F(FrameTest, BarsFollowTheSettingsFileAndAreWrittenBackAtExit) {
+    SettingsFile ini(DefaultIniPath());
+    ini.WriteInt("VOKAPP", "Tool", 0);
+    ini.WriteInt("VOKAPP", "Status", 2);
+    {
+        FrameWindow frame(Options());
+        EXPECT_EQ(frame.toolBar(), nullptr);
+        EXPECT_TRUE(frame.StatusTexts().empty());
+        EXPECT_FALSE(frame.MenuAction(CMD_TOOLBAR)->isChecked());
+        EXPECT_FALSE(frame.MenuAction(CMD_STATUSBAR)->isChecked());
+        const StateDump d = frame.Dump();
+        EXPECT_TRUE(d.toolbar.empty());
+        EXPECT_TRUE(d.status.empty());
+    }
+    ini.WriteInt("VOKAPP", "Tool", 1);
+    ini.WriteInt("VOKAPP", "Status", 1);
+    {
+        FrameWindow frame(Options());
+        frame.show();
+        EXPECT_EQ(frame.toolBar(), nullptr);
+        EXPECT_TRUE(frame.StatusTexts().empty());
+        frame.RunCommand(CMD_EXIT);
+        EXPECT_FALSE(frame.isVisible());
+    }
+    EXPECT_EQ(ini.ReadInt("VOKAPP", "Tool", 9), 1);
+    EXPECT_EQ(ini.ReadInt("VOKAPP", "Status", 9), 1);
+    EXPECT_EQ(ini.ReadInt("VOKAPP", "ToolBox", 9), 0);
+
+    // Defaults: both bars, toolbar buttons in their first states, "Ready" in field 0.
+    WriteFile(DefaultIniPath(), "");
+    FrameWindow frame(Options());
+    frame.show();
+    NextEvent();
+    ASSERT_NE(frame.toolBar(), nullptr);
+    EXPECT_EQ(frame.StatusTexts().size(), 5u);
+    EXPECT_EQ(frame.StatusTexts()[0].toStdString(), Text(MSG_READY));
+    const StateDump d = frame.Dump();
+    ASSERT_EQ(d.toolbar.size(), 14u);
+    for (const DumpButton& b : d.toolbar)
+        EXPECT_EQ(b.enabled, ButtonInitiallyEnabled(b.id)) << b.id;
+    EXPECT_FALSE(frame.MenuAction(CMD_TOOL)->isEnabled());
+
+    // Toolbar off and on again keeps the buttons' states.
+    frame.RunCommand(CMD_TOOLBAR);
+    EXPECT_EQ(frame.toolBar(), nullptr);
+    EXPECT_FALSE(frame.MenuAction(CMD_TOOLBAR)->isChecked());
+    frame.RunCommand(CMD_TOOLBAR);
+    ASSERT_NE(frame.toolBar(), nullptr);
+    EXPECT_TRUE(frame.ButtonAction(BTN_DATA_IN)->isEnabled());
+    EXPECT_FALSE(frame.ButtonAction(BTN_SAVE_AS)->isEnabled());
+    frame.RunCommand(CMD_STATUSBAR);
+    EXPECT_TRUE(frame.StatusTexts().empty());
+    frame.RunCommand(CMD_STATUSBAR);
+    EXPECT_EQ(frame.StatusTexts().size(), 5u);
+}
+
+TEST_F(FrameTest, EnableRulesApplyAfterTheNextEvent) {
+    FrameWindow frame(Options());
+    frame.show();
+    NextEvent();
+    EXPECT_FALSE(frame.MenuAction(CMD_SAVE)->isEnabled());
+    // Highlighting the grayed Save shows its second text.
+    QAction* save = frame.MenuAction(CMD_SAVE);
+    auto* menu = qobject_cast<QMenu*>(save->parent());
+    ASSERT_NE(menu, nullptr);
+    emit menu->hovered(save);
+    EXPECT_EQ(frame.StatusTexts()[0].toStdString(), Text(418));
+    emit menu->aboutToHide();
+    EXPECT_EQ(frame.StatusTexts()[0].toStdString(), Text(MSG_READY));
+
+    FakeChild* album = AddChild(frame, KIND_ALBUM, "Holiday.alb");
+    NextEvent();
+    EXPECT_FALSE(frame.MenuAction(CMD_CUT)->isEnabled());
+    EXPECT_FALSE(frame.MenuAction(CMD_COPY)->isEnabled());
+    EXPECT_FALSE(frame.ButtonAction(BTN_CUT)->isEnabled());
+    EXPECT_TRUE(frame.ButtonAction(BTN_ADD_TO_ALBUM)->isEnabled());
+    EXPECT_TRUE(frame.MenuAction(CMD_SAVE)->isEnabled());
+    album->setProperty(child::kAlbumSelection, true);
+    album->setProperty(child::kAlbumSelectedName, "DSC00001.JPG");
+    NextEvent();
+    EXPECT_TRUE(frame.MenuAction(CMD_CUT)->isEnabled());
+    EXPECT_TRUE(frame.MenuAction(CMD_COPY)->isEnabled());
+    EXPECT_TRUE(frame.ButtonAction(BTN_COPY)->isEnabled());
+    EXPECT_TRUE(frame.MenuAction(CMD_IMAGE_INFO)->isEnabled());
+
+    // Image Information follows the case of the image window's name.
+    FakeChild* image = AddChild(frame, KIND_IMAGE, "a.JPG");
+    NextEvent();
+    EXPECT_TRUE(frame.MenuAction(CMD_IMAGE_INFO)->isEnabled());
+    EXPECT_FALSE(frame.ButtonAction(BTN_CUT)->isEnabled());
+    image->setProperty(child::kDisplayName, "a.Jpg");
+    NextEvent();
+    EXPECT_FALSE(frame.MenuAction(CMD_IMAGE_INFO)->isEnabled());
+    image->setProperty(child::kDisplayName, "year.cal");
+    NextEvent();
+    EXPECT_FALSE(frame.MenuAction(CMD_IMAGE_INFO)->isEnabled());
+    EXPECT_TRUE(frame.MenuAction(CMD_TOOL)->isEnabled());
+
+    const StateDump d = frame.Dump();
+    ASSERT_EQ(d.children.size(), 2u);
+    EXPECT_EQ(d.children[0].windowClass, "VOKAlbumChild");
+    EXPECT_FALSE(d.children[0].active);
+    EXPECT_TRUE(d.children[1].active);
+    EXPECT_TRUE(d.menus.at(CMD_UNDO).enabled);
+
+    // Close All with a window that refuses leaves it, and a close request keeps the program.
+    album->refuse = true;
+    frame.RunCommand(CMD_EXIT);
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_EQ(frame.mdiArea()->subWindowList().size(), 1);
+    album->refuse = false;
+    frame.RunCommand(CMD_CLOSE_ALL);
+    EXPECT_TRUE(frame.mdiArea()->subWindowList().isEmpty());
+    NextEvent();
+    EXPECT_FALSE(frame.MenuAction(CMD_CLOSE_ALL)->isEnabled());
+}
+
+TEST_F(FrameTest, ExitDuringACameraOperationShowsMessage130AndStays) {
+    FrameWindow frame(Options());
+    frame.show();
+    frame.SetCommunicating(true);
+    frame.RunCommand(CMD_EXIT);
+    EXPECT_TRUE(frame.isVisible());
+    frame.close();
+    EXPECT_TRUE(frame.isVisible());
+    const std::string log = ReadFile(home_.dir + "/messages.log");
+    EXPECT_NE(log.find("message 130 qubex\t"), std::string::npos) << log;
+    EXPECT_NE(log.find("message 130", log.find("message 130") + 1), std::string::npos)
+        << "the close box is refused the same way";
+    frame.SetCommunicating(false);
+    frame.RunCommand(CMD_EXIT);
+    EXPECT_FALSE(frame.isVisible());
+}
+
+TEST_F(FrameTest, FileOpenTakesTheDriveAnswerAndRefusesASecondWindow) {
+    const std::string pictures = voktest::MakeDirs(home_.dir, "pictures");
+    WriteFile(pictures + "/a.jpg", "not really a jpeg");
+    FrameWindow frame(Options());
+    frame.show();
+    frame.SetNextFileAnswer(QString::fromStdString(pictures + "/a.jpg"), -1);
+    frame.RunCommand(BTN_FILE_OPEN);
+    EXPECT_EQ(frame.Dump().openRequests, std::vector<std::string>{pictures + "/a.jpg"});
+    EXPECT_EQ(frame.settings().ReadText("VOKAPP", "dir", "", 260), pictures);
+    // A missing file opens nothing.
+    frame.SetNextFileAnswer(QString::fromStdString(pictures + "/gone.jpg"), -1);
+    frame.RunCommand(CMD_FILE_OPEN);
+    EXPECT_EQ(frame.Dump().openRequests.size(), 1u);
+
+    // A file an image window shows already: message 183 and that window comes forward.
+    FakeChild* shown = AddChild(frame, KIND_IMAGE, "a.jpg");
+    shown->setProperty(child::kPath, QString::fromStdString(pictures + "/A.JPG"));
+    AddChild(frame, KIND_ALBUM, "other.alb");
+    frame.ActOnCommandLine("\"" + pictures + "/a.jpg\" " + pictures + "/missing.jpg");
+    EXPECT_EQ(frame.Dump().openRequests.size(), 1u);
+    EXPECT_EQ(frame.mdiArea()->activeSubWindow()->widget(), shown);
+    EXPECT_NE(ReadFile(home_.dir + "/messages.log").find("message 183"), std::string::npos);
+}
