@@ -3,8 +3,10 @@
  * missing or mismatched library is found at start-up, not at the first movie. */
 #include "movie_playback.h"
 
+#include <QLibraryInfo>
 #include <QList>
 #include <QMediaFormat>
+#include <QPluginLoader>
 
 #include <dlfcn.h>
 #include <vector>
@@ -45,13 +47,34 @@ std::vector<void*>& Handles() {
 
 bool g_available = false;
 
+/* Whether Qt Multimedia's back end (QT_MEDIA_BACKEND, ffmpeg when unset) loads. Asked
+ * first because Qt Multimedia ends the process when it has no back end at all. */
+bool MediaBackendLoads(std::string* missing) {
+    const QByteArray chosen = qgetenv("QT_MEDIA_BACKEND");
+    const QString backend = chosen.isEmpty() ? QStringLiteral("ffmpeg") : QString::fromUtf8(chosen);
+    const QString plugin = QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/multimedia/lib" +
+                           backend + "mediaplugin.so";
+    QPluginLoader loader(plugin);
+    if (!loader.load()) {
+        *missing = plugin.toStdString();
+        return false;
+    }
+    // Asking for the decodable formats starts the back end; without codecs the list is empty.
+    if (QMediaFormat().supportedFileFormats(QMediaFormat::Decode).isEmpty()) {
+        *missing = "Qt Multimedia decoders";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool StartMoviePlayback(std::string* missing) {
     missing->clear();
     StopMoviePlayback();
     for (const Component& c : kComponents) {
-        void* handle = dlopen(c.file, RTLD_NOW | RTLD_LOCAL);
+        // Never unmapped: the libraries keep blocks from their start-up in their globals.
+        void* handle = dlopen(c.file, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
         using VersionFn = unsigned (*)();
         auto version =
             handle ? reinterpret_cast<VersionFn>(dlsym(handle, c.versionFunction)) : nullptr;
@@ -64,9 +87,7 @@ bool StartMoviePlayback(std::string* missing) {
         }
         Handles().push_back(handle);
     }
-    // Asking for the decodable formats loads the back end; without one the list is empty.
-    if (QMediaFormat().supportedFileFormats(QMediaFormat::Decode).isEmpty()) {
-        *missing = "Qt Multimedia";
+    if (!MediaBackendLoads(missing)) {
         StopMoviePlayback();
         return false;
     }

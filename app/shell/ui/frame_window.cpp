@@ -34,6 +34,7 @@
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -235,7 +236,10 @@ void FrameWindow::CreateStatusBar() {
         field->setObjectName(QString("700.%1").arg(i));
         field->setFrameShape(i == 0 ? QFrame::NoFrame : QFrame::Panel);
         field->setFrameShadow(QFrame::Sunken);
-        bar->addWidget(field);
+        // A long help text must never widen the window: the fields keep the design's edges.
+        field->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        field->setMinimumWidth(1);
+        bar->addWidget(field, i == 0 ? 1 : 0);
         statusFields_.push_back(field);
     }
     setStatusBar(bar);
@@ -251,12 +255,12 @@ void FrameWindow::DestroyStatusBar() {
 void FrameWindow::LayoutStatusFields() {
     if (statusFields_.empty())
         return;
+    // Field 0 takes what is left; fields 1 to 4 get the widths between the right edges,
+    // less the bar's spacing, so that the edges fall where the design puts them.
     const std::vector<int> edges = StatusFieldEdges(width(), options_.language);
-    int left = 0;
-    for (size_t i = 0; i < statusFields_.size(); ++i) {
-        statusFields_[i]->setFixedWidth(std::max(0, edges[i] - left));
-        left = edges[i];
-    }
+    const int spacing = statusBar() && statusBar()->layout() ? statusBar()->layout()->spacing() : 0;
+    for (size_t i = 1; i < statusFields_.size(); ++i)
+        statusFields_[i]->setFixedWidth(std::max(1, edges[i] - edges[i - 1] - spacing));
 }
 
 void FrameWindow::SetHelpText(int message) {
@@ -305,11 +309,25 @@ FrameView FrameWindow::View() const {
 
 void FrameWindow::RefreshStates() {
     const FrameView v = View();
+    // Widgets are touched only when a rule's outcome changed since the last refresh.
+    std::vector<char> outcome;
+    for (const auto& entry : menuActions_)
+        outcome.push_back(MenuItemEnabled(entry.first, v));
+    for (int position : {1, 2, 3})
+        outcome.push_back(DropDownEnabled(position, v));
+    const std::map<int, ButtonState> buttons = ToolbarStates(v);
+    for (const auto& entry : buttons)
+        outcome.push_back(entry.second == ButtonState::Enabled);
+    outcome.push_back(mailPreparing_);
+    outcome.push_back(toolbar_ != nullptr);
+    if (outcome == lastOutcome_)
+        return;
+    lastOutcome_ = outcome;
     for (auto& [id, action] : menuActions_)
         action->setEnabled(MenuItemEnabled(id, v));
     for (int position : {1, 2, 3})
         dropDowns_[position]->menuAction()->setEnabled(DropDownEnabled(position, v));
-    for (const auto& [id, state] : ToolbarStates(v)) {
+    for (const auto& [id, state] : buttons) {
         buttonEnabled_[id] = state == ButtonState::Enabled;
         if (QAction* a = ButtonAction(id))
             a->setEnabled(buttonEnabled_[id]); // the pressed bit is left as it is
@@ -506,6 +524,8 @@ void FrameWindow::EventReset() {
         return;
     bridge::SetApplicationInfo(this, product_, ini_.path());
     bridge::ResetButtonStatus();
+    // The program quits without a connection: the monitor must not wait for a dead copy.
+    bridge::ClearActive();
     options_.commandLine.clear();
 }
 

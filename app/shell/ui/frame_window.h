@@ -139,6 +139,7 @@ class FrameWindow : public QMainWindow {
     std::optional<QString> nextFile_;
     int nextFileType_ = -1;
     std::vector<std::string> openRequests_;
+    std::vector<char> lastOutcome_; /* the enable rules' results last applied */
 };
 
 } // namespace qubex

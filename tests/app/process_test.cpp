@@ -1,0 +1,173 @@
+/* qubex as processes, driven and observed from outside as scripts do: the state dump after
+ * start-up, a second start handing its files to the first, an event start marking the shared
+ * key, toolbar and quit through the drive socket with the bars written back, the program
+ * without its movie component (message 59), and --help/--version without a window. */
+#include "VokReged.h"
+#include "VokSharedKeys.h"
+#include "vok_test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <chrono>
+#include <csignal>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+
+using namespace voktest;
+
+namespace {
+
+std::string Qubex() {
+    return TestBin("qubex");
+}
+
+QJsonObject ReadDump(const std::string& path) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(ReadFile(path))).object();
+}
+
+/* Waits (up to a minute: sanitizer builds start slowly) until the dump satisfies ready. */
+QJsonObject WaitForDump(const std::string& path,
+                        const std::function<bool(const QJsonObject&)>& ready) {
+    for (int i = 0; i < 600; ++i) {
+        const QJsonObject dump = ReadDump(path);
+        if (!dump.isEmpty() && ready(dump))
+            return dump;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ADD_FAILURE() << "the state dump never got ready: " << ReadFile(path);
+    return ReadDump(path);
+}
+
+bool StartedUp(const QJsonObject& d) {
+    return d["frame"].toObject()["visible"].toBool() && d["dialogs"].toArray().isEmpty();
+}
+
+/* One line to the drive socket and its answer. */
+std::string Drive(const std::string& socketPath, const std::string& line) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
+    for (int i = 0; i < 600; ++i) {
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    const std::string out = line + "\n";
+    EXPECT_EQ(::write(fd, out.data(), out.size()), static_cast<ssize_t>(out.size()));
+    std::string answer;
+    char c;
+    while (::read(fd, &c, 1) == 1 && c != '\n')
+        answer += c;
+    ::close(fd);
+    return answer;
+}
+
+/* A private user: home, runtime folder, settings; boxes logged and answered OK. */
+class QubexProcess : public ::testing::Test {
+  protected:
+    void SetUp() override { ::chmod(home_.dir.c_str(), 0700); }
+    std::string Path(const std::string& name) const { return home_.dir + "/" + name; }
+    TempHome home_{"qubexproc"};
+    ScopedEnv log_{"VOK_MSG_LOG", home_.dir + "/messages.log"};
+    ScopedEnv answer_{"VOK_MSG_ANSWER", "ok"};
+    ScopedEnv lang_{"LANG", "C"};
+};
+
+} // namespace
+
+TEST_F(QubexProcess, SecondStartHandsItsFilesToTheFirstAndQuitWritesTheBars) {
+    const std::string dump = Path("state.json");
+    const std::string drive = Path("drive.sock");
+    WriteFile(Path("a.jpg"), "a");
+    WriteFile(Path("b c.jpg"), "b");
+    pid_t first;
+    {
+        ScopedEnv d("VOK_STATE_DUMP", dump), s("VOK_DRIVE", drive);
+        first = SpawnQuiet({Qubex()});
+    }
+    QJsonObject d = WaitForDump(dump, StartedUp);
+    EXPECT_EQ(d["program"].toString(), "qubex");
+    EXPECT_EQ(d["pid"].toInt(), first);
+    EXPECT_EQ(d["language"].toInt(), 4);
+    EXPECT_EQ(d["frame"].toObject()["title"].toString(), "qubex");
+    EXPECT_EQ(d["toolbar"].toArray().size(), 14);
+    EXPECT_EQ(d["status"].toArray()[0].toString(), "Ready");
+    EXPECT_FALSE(d["menus"].toObject()["101"].toObject()["enabled"].toBool(true));
+    EXPECT_TRUE(d["menus"].toObject()["100"].toObject()["enabled"].toBool());
+    struct stat st {};
+    ASSERT_EQ(::stat(drive.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    // The second start ends at once with 0; the first has the files by then.
+    EXPECT_EQ(RunQuiet({Qubex(), Path("a.jpg"), Path("b c.jpg"), Path("missing.jpg")}), 0);
+    EXPECT_EQ(Drive(drive, "dump"), "ok");
+    d = ReadDump(dump);
+    const QJsonArray requests = d["open_requests"].toArray();
+    ASSERT_EQ(requests.size(), 2) << ReadFile(dump);
+    EXPECT_EQ(requests[0].toString().toStdString(), Path("a.jpg"));
+    EXPECT_EQ(requests[1].toString().toStdString(), Path("b c.jpg"));
+    const std::vector<std::string> names = Names(home_.dir);
+    EXPECT_EQ(std::find(names.begin(), names.end(), "VokCmdLine.Dat"), names.end())
+        << "the hand-off file is removed once read";
+
+    // Driven: bad lines are answered, the toolbar goes, SIGUSR1 writes the dump at once.
+    EXPECT_EQ(Drive(drive, "frobnicate").rfind("error ", 0), 0u);
+    EXPECT_EQ(Drive(drive, "command 164"), "ok");
+    std::remove(dump.c_str());
+    ::kill(first, SIGUSR1);
+    d = WaitForDump(dump, [](const QJsonObject&) { return true; });
+    EXPECT_TRUE(d["toolbar"].toArray().isEmpty());
+    EXPECT_FALSE(d["menus"].toObject()["164"].toObject()["checked"].toBool(true));
+    EXPECT_EQ(Drive(drive, "quit"), "ok");
+    EXPECT_EQ(WaitExit(first), 0);
+    const std::string ini = ReadFile(home_.dir + "/config/qubex/qubex.ini");
+    EXPECT_NE(ini.find("Tool=1"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("Status=0"), std::string::npos) << ini;
+    EXPECT_FALSE(ReadDump(dump)["frame"].toObject()["visible"].toBool(true)) << "dump at exit";
+}
+
+TEST_F(QubexProcess, EventStartMarksTheSharedKeyAndMissingMoviesEndWithMessage59) {
+    const std::string dump = Path("state.json");
+    const std::string drive = Path("drive.sock");
+    pid_t pid;
+    {
+        ScopedEnv d("VOK_STATE_DUMP", dump), s("VOK_DRIVE", drive);
+        pid = SpawnQuiet({Qubex(), "vok_evnt_no=3"});
+    }
+    WaitForDump(dump, StartedUp);
+    int32_t active = 0, handle = 0;
+    VokReg_Query_KeyValue(VOK_KEY_PATH, VOK_SUBKEY_EVENT, VOK_VALUE_ACTIVE, VOK_REG_NUMBER,
+                          &active);
+    VokReg_Query_KeyValue(VOK_KEY_PATH, VOK_SUBKEY_EVENT, VOK_VALUE_APP_HANDLE, VOK_REG_NUMBER,
+                          &handle);
+    EXPECT_EQ(active, 1);
+    EXPECT_EQ(handle, pid);
+    EXPECT_EQ(Drive(drive, "quit"), "ok");
+    EXPECT_EQ(WaitExit(pid), 0);
+    EXPECT_EQ(ReadFile(Path("messages.log")), "") << "event 3 starts no download";
+
+    // Without Qt Multimedia's back end: message 59, the shared key cleared, exit 0.
+    ScopedEnv backend("QT_MEDIA_BACKEND", "none");
+    EXPECT_EQ(RunQuiet({Qubex(), "VOK_EVNT_NO=1"}), 0);
+    EXPECT_EQ(ReadFile(Path("messages.log")).rfind("error 59 qubex\t", 0), 0u)
+        << ReadFile(Path("messages.log"));
+    VokReg_Query_KeyValue(VOK_KEY_PATH, VOK_SUBKEY_EVENT, VOK_VALUE_ACTIVE, VOK_REG_NUMBER,
+                          &active);
+    EXPECT_EQ(active, 0);
+}
+
+TEST_F(QubexProcess, HelpAndVersionPrintWithoutAWindow) {
+    ScopedEnv noDisplay("QT_QPA_PLATFORM", "none-such");
+    ProgramRun r = RunShell(ShellQuote(Qubex()) + " --version", home_.dir);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("qubex ", 0), 0u);
+    r = RunShell(ShellQuote(Qubex()) + " --help", home_.dir);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("VOK_EVNT_NO="), std::string::npos);
+}
