@@ -108,7 +108,7 @@ QImage StartupBitmap() {
     p.setFont(sub);
     p.drawText(QRectF(208, 125, 190, 30), Qt::AlignLeft | Qt::AlignVCenter, "RT70");
     p.end();
-    return img.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    return img.convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither);
 }
 
 QIcon ButtonIcon(int button) {
