@@ -237,8 +237,10 @@ void FrameWindow::CreateStatusBar() {
         field->setFrameShape(i == 0 ? QFrame::NoFrame : QFrame::Panel);
         field->setFrameShadow(QFrame::Sunken);
         // A long help text must never widen the window: the fields keep the design's edges.
-        field->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        field->setMinimumWidth(1);
+        if (i == 0) {
+            field->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            field->setMinimumWidth(1);
+        }
         bar->addWidget(field, i == 0 ? 1 : 0);
         statusFields_.push_back(field);
     }
