@@ -98,8 +98,7 @@ int DownloadForEvent(int event) {
 }
 
 void ResetButtonStatus() {
-    // The connection library does not export the button reset yet; an event start that
-    // cannot go on then leaves the camera's button as it is, which the monitor tolerates.
+    VokDscCom_ResetButtonStatus();
 }
 
 } // namespace qubex::bridge

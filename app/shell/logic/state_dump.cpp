@@ -56,6 +56,7 @@ QJsonObject StateDumpJson(const StateDump& d) {
     for (const std::string& p : d.openRequests)
         requests.append(Q(p));
     o["open_requests"] = requests;
+    o["camera"] = QJsonObject{{"communicating", d.communicating}};
     return o;
 }
 

@@ -53,6 +53,7 @@ struct StateDump {
     std::vector<DumpDialog> dialogs;
     bool toolWindowVisible = false;
     std::vector<std::string> openRequests; /* paths routed to the opening of files */
+    bool communicating = false;            /* a camera connection is open */
 };
 
 QJsonObject StateDumpJson(const StateDump& dump);

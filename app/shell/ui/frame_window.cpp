@@ -781,6 +781,7 @@ StateDump FrameWindow::Dump() const {
                 {dialog->objectName().toStdString(), dialog->windowTitle().toStdString()});
     d.toolWindowVisible = image::ToolWindowVisible();
     d.openRequests = openRequests_;
+    d.communicating = communicating_;
     return d;
 }
 

@@ -1,8 +1,10 @@
 /* qubex as processes, driven and observed from outside as scripts do: the state dump after
  * start-up, a second start handing its files to the first, an event start marking the shared
- * key, toolbar and quit through the drive socket with the bars written back, the program
- * without its movie component (message 59), and --help/--version without a window. */
+ * key, toolbar and quit through the drive socket with the bars written back, Exit refused
+ * while an event download holds the virtual camera (message 130), the program without its movie
+ * component (message 59), and --help/--version without a window. */
 #include "VokReged.h"
+#include "sim_camera.h"
 #include "VokSharedKeys.h"
 #include "vok_test_env.h"
 
@@ -157,6 +159,36 @@ TEST_F(QubexProcess, EventStartMarksTheSharedKeyAndMissingMoviesEndWithMessage59
     EXPECT_EQ(RunQuiet({Qubex(), "VOK_EVNT_NO=1"}), 0);
     EXPECT_EQ(ReadFile(Path("messages.log")).rfind("error 59 qubex\t", 0), 0u)
         << ReadFile(Path("messages.log"));
+    VokReg_Query_KeyValue(VOK_KEY_PATH, VOK_SUBKEY_EVENT, VOK_VALUE_ACTIVE, VOK_REG_NUMBER,
+                          &active);
+    EXPECT_EQ(active, 0);
+}
+
+TEST_F(QubexProcess, ExitIsRefusedWhileAnEventDownloadHoldsTheCamera) {
+    // Block reads get no answer: the connection stays open through the library's real waits.
+    const std::string card = MakeDemoCard(home_.dir);
+    SimCamera camera(home_.dir, card, {"--fault", "30:*:drop", "--fault", "133:*:drop"});
+    const std::string dump = Path("state.json");
+    const std::string drive = Path("drive.sock");
+    pid_t pid;
+    {
+        ScopedEnv d("VOK_STATE_DUMP", dump), s("VOK_DRIVE", drive), t("VOK_TIME_SCALE", "1");
+        pid = SpawnQuiet({Qubex(), "VOK_EVNT_NO=1"});
+    }
+    WaitForDump(dump, [](const QJsonObject& d) {
+        return d["camera"].toObject()["communicating"].toBool();
+    });
+    EXPECT_EQ(Drive(drive, "quit"), "ok");
+    EXPECT_NE(ReadFile(Path("messages.log")).find("message 130 qubex\t"), std::string::npos)
+        << ReadFile(Path("messages.log"));
+    EXPECT_TRUE(ReadDump(dump)["frame"].toObject()["visible"].toBool());
+    // Once the connection has failed and closed, Exit ends the program and the key is clear.
+    WaitForDump(dump, [](const QJsonObject& d) {
+        return !d["camera"].toObject()["communicating"].toBool() && StartedUp(d);
+    });
+    EXPECT_EQ(Drive(drive, "quit"), "ok");
+    EXPECT_EQ(WaitExit(pid), 0);
+    int32_t active = -1;
     VokReg_Query_KeyValue(VOK_KEY_PATH, VOK_SUBKEY_EVENT, VOK_VALUE_ACTIVE, VOK_REG_NUMBER,
                           &active);
     EXPECT_EQ(active, 0);
