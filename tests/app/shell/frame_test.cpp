@@ -5,6 +5,7 @@
 #include "child_record.h"
 #include "commands.h"
 #include "frame_window.h"
+#include "handoff.h"
 #include "settings_file.h"
 #include "vok_test_env.h"
 
@@ -23,6 +24,8 @@
 #include <QMenu>
 #include <QTest>
 #include <QToolBar>
+
+#include <sys/stat.h>
 
 using namespace qubex;
 using voktest::ReadFile;
@@ -257,4 +260,30 @@ TEST_F(FrameTest, FileOpenTakesTheDriveAnswerAndRefusesASecondWindow) {
     EXPECT_EQ(frame.Dump().openRequests.size(), 1u);
     EXPECT_EQ(frame.mdiArea()->activeSubWindow()->widget(), shown);
     EXPECT_NE(ReadFile(home_.dir + "/messages.log").find("message 183"), std::string::npos);
+}
+
+TEST_F(FrameTest, AHandOffRestoresAMinimisedFrameAndOpensItsFiles) {
+    ::chmod(home_.dir.c_str(), 0700);
+    WriteFile(home_.dir + "/a b.jpg", "a");
+    FrameWindow frame(Options());
+    frame.showMinimized();
+    ASSERT_TRUE(frame.isMinimized());
+    ASSERT_TRUE(WriteHandoff(HandoffPath(), "\"" + home_.dir + "/a b.jpg\""));
+    frame.Handoff();
+    EXPECT_FALSE(frame.isMinimized());
+    EXPECT_EQ(frame.Dump().openRequests, std::vector<std::string>{home_.dir + "/a b.jpg"});
+    frame.Handoff(); // the file was read once and removed: nothing opens twice
+    EXPECT_EQ(frame.Dump().openRequests.size(), 1u);
+
+    // A toolbar button under the mouse explains itself in field 0, enabled or not.
+    frame.showNormal();
+    QWidget* dataIn = frame.toolBar()->widgetForAction(frame.ButtonAction(BTN_DATA_IN));
+    QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+    QApplication::sendEvent(dataIn, &enter);
+    EXPECT_EQ(frame.StatusTexts()[0].toStdString(), Text(375));
+    QApplication::sendEvent(dataIn, &leave);
+    EXPECT_EQ(frame.StatusTexts()[0].toStdString(), Text(MSG_READY));
+    QWidget* saveAs = frame.toolBar()->widgetForAction(frame.ButtonAction(BTN_SAVE_AS));
+    QApplication::sendEvent(saveAs, &enter);
+    EXPECT_EQ(frame.StatusTexts()[0].toStdString(), Text(419));
 }
