@@ -95,11 +95,55 @@ bool read_whole_file(const char* path, Bytes* out, uint64_t limit) {
 
 using namespace vokimg;
 
-static VokImgBlock* VokImg_Jpeg_ReadDIB_body(const char* path) {
+static int VokImg_Jpeg_ReadDIBProgress_body(const char* path, VokImgBlock** dib,
+                                            VokImgProgress progress, void* context) {
+    if (!dib)
+        return VOK_IMG_CODEC_CANNOT_OPEN;
+    *dib = nullptr;
     Bytes file;
-    if (!read_whole_file(path, &file))
-        return nullptr;
-    return decode_jpeg(file.data(), file.size(), 0);
+    if (!read_whole_file(path, &file) || file.empty())
+        return VOK_IMG_CODEC_CANNOT_OPEN;
+    VokJpegRows decoded;
+    const int result = vok_jpeg_decode_rows_progress(file.data(), file.size(), VOK_JPEG_MAX_PIXELS,
+                                                     sizeof(VokImgBlock) + kDibHeader, progress,
+                                                     context, &decoded);
+    if (result != 1)
+        return result == VOK_JPEG_CANCELLED ? VOK_IMG_CODEC_CANCELLED
+               : result == VOK_JPEG_FAILED  ? VOK_IMG_CODEC_FAILED
+                                            : VOK_IMG_CODEC_CANNOT_OPEN;
+    *dib = adopt_rows(decoded, 0);
+    return *dib ? VOK_IMG_CODEC_DONE : VOK_IMG_CODEC_FAILED;
+}
+
+static VokImgBlock* VokImg_Jpeg_ReadDIB_body(const char* path) {
+    VokImgBlock* dib = nullptr;
+    VokImg_Jpeg_ReadDIBProgress_body(path, &dib, nullptr, nullptr);
+    return dib;
+}
+
+static int VokImg_Jpeg_SaveDIBProgress_body(const VokImgBlock* dib, const char* path, int quality,
+                                            const char* sampling, VokImgProgress progress,
+                                            void* context) {
+    int h[3];
+    int v[3];
+    DibView view;
+    if (!path || !*path || quality < 1 || quality > 100 || !parse_sampling(sampling, h, v) ||
+        !dib_view(dib, &view))
+        return VOK_IMG_CODEC_CANNOT_OPEN;
+    VokImgBlock* converted = nullptr;
+    if (!view_as_24(&view, &converted))
+        return VOK_IMG_CODEC_CANNOT_OPEN;
+    unsigned char* stream = nullptr;
+    size_t size = 0;
+    const int result =
+        vok_jpeg_encode_bgr_progress(view.rows, view.width, view.height, view.stride, quality, h, v,
+                                     progress, context, &stream, &size);
+    VokImg_FreeBlock(converted);
+    if (result != 1)
+        return result == VOK_JPEG_CANCELLED ? VOK_IMG_CODEC_CANCELLED : VOK_IMG_CODEC_FAILED;
+    const bool written = replace_file(path, stream, size);
+    std::free(stream);
+    return written ? VOK_IMG_CODEC_DONE : VOK_IMG_CODEC_FAILED;
 }
 
 static int jpg2bmp_body(const char* jpegPath, const char* bmpPath, int colors) {
@@ -125,6 +169,20 @@ static int jpg2bmp_body(const char* jpegPath, const char* bmpPath, int colors) {
 
 VOK_EXTERN_C VokImgBlock* VokImg_Jpeg_ReadDIB(const char* path) {
     return guarded<VokImgBlock*>(nullptr, [&] { return VokImg_Jpeg_ReadDIB_body(path); });
+}
+
+VOK_EXTERN_C int VokImg_Jpeg_ReadDIBProgress(const char* path, VokImgBlock** dib,
+                                             VokImgProgress progress, void* context) {
+    return guarded(int(VOK_IMG_CODEC_FAILED),
+                   [&] { return VokImg_Jpeg_ReadDIBProgress_body(path, dib, progress, context); });
+}
+
+VOK_EXTERN_C int VokImg_Jpeg_SaveDIBProgress(const VokImgBlock* dib, const char* path, int quality,
+                                             const char* sampling, VokImgProgress progress,
+                                             void* context) {
+    return guarded(int(VOK_IMG_CODEC_FAILED), [&] {
+        return VokImg_Jpeg_SaveDIBProgress_body(dib, path, quality, sampling, progress, context);
+    });
 }
 
 VOK_EXTERN_C int jpg2bmp(const char* jpegPath, const char* bmpPath, int colors) {

@@ -117,6 +117,8 @@ const char* vok_jpeg_last_message(void) {
  * live in a register that the jump back restores to its old value, leaking the block. */
 struct vok_decode_state {
     unsigned char* volatile block;
+    volatile int started;   /* the decoder got past its start */
+    volatile int cancelled; /* the progress callback asked to stop */
 };
 
 /* The smallest of libjpeg's DCT-domain scales 1/8, 1/4 and 1/2 that still gives at least
@@ -142,6 +144,8 @@ struct vok_decode_request {
     uint32_t minWidth;
     uint32_t minHeight;
     size_t headroom;
+    VokJpegProgress progress;
+    void* context;
 };
 
 /* Everything after the codec's creation; an error leaves through the caller's setjmp. */
@@ -191,12 +195,17 @@ static void decode_body(j_decompress_ptr cinfo, FILE* file, const unsigned char*
     if (cinfo->output_width != width || cinfo->output_height != height ||
         cinfo->output_components != (quantise ? 1 : 3))
         ERREXIT(cinfo, JERR_CONVERSION_NOTIMPL);
+    st->started = 1;
     out->rows = st->block + headroom;
     while (cinfo->output_scanline < height) {
         /* the first decoded line is the top one, stored last */
         JSAMPROW row = out->rows + (size_t)stride * (height - 1u - cinfo->output_scanline);
         if (jpeg_read_scanlines(cinfo, &row, 1) != 1)
             ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        if (req->progress && !req->progress(req->context, cinfo->output_scanline, height)) {
+            st->cancelled = 1;
+            return;
+        }
     }
     if (quantise) {
         /* The colour map is complete only once the second pass has run. */
@@ -218,7 +227,7 @@ static int decode_rows(FILE* file, const unsigned char* data, size_t size,
                        const struct vok_decode_request* req, VokJpegRows* out) {
     struct jpeg_decompress_struct cinfo;
     struct vok_jpeg_error err;
-    struct vok_decode_state st = {NULL};
+    struct vok_decode_state st = {NULL, 0, 0};
 
     if (!out)
         return 0;
@@ -237,11 +246,16 @@ static int decode_rows(FILE* file, const unsigned char* data, size_t size,
         jpeg_destroy_decompress(&cinfo);
         free(st.block);
         memset(out, 0, sizeof *out);
-        return 0;
+        return st.started ? VOK_JPEG_FAILED : 0;
     }
     jpeg_create_decompress(&cinfo);
     decode_body(&cinfo, file, data, size, req, out, &st);
     jpeg_destroy_decompress(&cinfo);
+    if (st.cancelled) {
+        free(st.block);
+        memset(out, 0, sizeof *out);
+        return VOK_JPEG_CANCELLED;
+    }
     return 1;
 }
 
@@ -252,7 +266,19 @@ int vok_jpeg_decode_rows(FILE* file, const unsigned char* data, size_t size, uin
     req.maxPixels = maxPixels;
     req.colors = colors;
     req.headroom = headroom;
-    return decode_rows(file, data, size, &req, out);
+    return decode_rows(file, data, size, &req, out) == 1;
+}
+
+int vok_jpeg_decode_rows_progress(const unsigned char* data, size_t size, uint64_t maxPixels,
+                                  size_t headroom, VokJpegProgress progress, void* context,
+                                  VokJpegRows* out) {
+    struct vok_decode_request req;
+    memset(&req, 0, sizeof req);
+    req.maxPixels = maxPixels;
+    req.headroom = headroom;
+    req.progress = progress;
+    req.context = context;
+    return decode_rows(NULL, data, size, &req, out);
 }
 
 int vok_jpeg_decode_rows_at_least(FILE* file, const unsigned char* data, size_t size,
@@ -265,7 +291,7 @@ int vok_jpeg_decode_rows_at_least(FILE* file, const unsigned char* data, size_t 
     req.minWidth = minWidth;
     req.minHeight = minHeight;
     req.headroom = headroom;
-    return decode_rows(file, data, size, &req, out);
+    return decode_rows(file, data, size, &req, out) == 1;
 }
 
 /* A growing memory destination owned by the caller's frame, so that an error can free
@@ -300,6 +326,14 @@ static void dest_term(j_compress_ptr cinfo) {
 int vok_jpeg_encode_bgr(const unsigned char* rows, uint32_t width, uint32_t height,
                         ptrdiff_t stride, int quality, const int h[3], const int v[3],
                         unsigned char** out, size_t* outSize) {
+    return vok_jpeg_encode_bgr_progress(rows, width, height, stride, quality, h, v, NULL, NULL, out,
+                                        outSize) == 1;
+}
+
+int vok_jpeg_encode_bgr_progress(const unsigned char* rows, uint32_t width, uint32_t height,
+                                 ptrdiff_t stride, int quality, const int h[3], const int v[3],
+                                 VokJpegProgress progress, void* context, unsigned char** out,
+                                 size_t* outSize) {
     struct jpeg_compress_struct cinfo;
     struct vok_jpeg_error err;
     struct vok_mem_dest dest;
@@ -344,6 +378,11 @@ int vok_jpeg_encode_bgr(const unsigned char* rows, uint32_t width, uint32_t heig
     while (cinfo.next_scanline < height) {
         JSAMPROW row = (JSAMPROW)(rows + stride * (ptrdiff_t)cinfo.next_scanline);
         jpeg_write_scanlines(&cinfo, &row, 1);
+        if (progress && !progress(context, cinfo.next_scanline, height)) {
+            jpeg_destroy_compress(&cinfo);
+            free(dest.buffer);
+            return VOK_JPEG_CANCELLED;
+        }
     }
     jpeg_finish_compress(&cinfo);
     *outSize = dest.capacity - dest.pub.free_in_buffer;

@@ -31,6 +31,14 @@ const char* vok_jpeg_last_message(void);
 
 /* ---- Whole images ---- */
 
+/* Called after each row with the rows done and the picture's rows; 0 stops the call. */
+typedef int (*VokJpegProgress)(void* context, uint32_t rowsDone, uint32_t rows);
+
+/* Results of the calls with progress besides 1 (done) and 0 (no image, or the codec could not
+ * start on it). */
+#define VOK_JPEG_FAILED (-1)    /* a fatal error while rows were coded */
+#define VOK_JPEG_CANCELLED (-2) /* the progress callback returned 0 */
+
 /* Largest picture VokExif decodes or encodes, in pixels; a hostile header cannot ask for more. */
 #define VOK_JPEG_MAX_PIXELS (64u * 1024u * 1024u)
 
@@ -58,6 +66,13 @@ typedef struct VokJpegRows {
 int vok_jpeg_decode_rows(FILE* file, const unsigned char* data, size_t size, uint64_t maxPixels,
                          int colors, size_t headroom, VokJpegRows* out);
 
+/* As vok_jpeg_decode_rows from memory with 24-bit rows at full scale, calling progress (when
+ * not NULL) after each row. 1, 0, VOK_JPEG_FAILED or VOK_JPEG_CANCELLED, with nothing
+ * allocated and out cleared unless 1. */
+int vok_jpeg_decode_rows_progress(const unsigned char* data, size_t size, uint64_t maxPixels,
+                                  size_t headroom, VokJpegProgress progress, void* context,
+                                  VokJpegRows* out);
+
 /* As vok_jpeg_decode_rows with 24-bit rows, but at the smallest of libjpeg's DCT-domain scales
  * 1/8, 1/4, 1/2 and 1 whose picture is still at least minWidth x minHeight pixels: the cheap
  * source of a thumbnail or preview that is then resampled to its size. maxPixels limits the
@@ -73,6 +88,13 @@ int vok_jpeg_decode_rows_at_least(FILE* file, const unsigned char* data, size_t 
 int vok_jpeg_encode_bgr(const unsigned char* rows, uint32_t width, uint32_t height,
                         ptrdiff_t stride, int quality, const int h[3], const int v[3],
                         unsigned char** out, size_t* outSize);
+
+/* The same, calling progress (when not NULL) after each row: 1, 0 on a codec error,
+ * VOK_JPEG_CANCELLED (nothing allocated) when progress returned 0. */
+int vok_jpeg_encode_bgr_progress(const unsigned char* rows, uint32_t width, uint32_t height,
+                                 ptrdiff_t stride, int quality, const int h[3], const int v[3],
+                                 VokJpegProgress progress, void* context, unsigned char** out,
+                                 size_t* outSize);
 
 #ifdef __cplusplus
 }

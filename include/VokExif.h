@@ -309,6 +309,30 @@ VOK_API VokImgBlock* VokImg_ReadBmpFile(const char* path);
 /* A JPEG file decoded to a 24-bit packed bitmap, or null on any codec error. */
 VOK_API VokImgBlock* VokImg_Jpeg_ReadDIB(const char* path);
 
+/* Called by the coding calls below after each row with the rows done so far and the
+ * picture's rows; returning 0 stops the call. */
+typedef int (*VokImgProgress)(void* context, uint32_t rowsDone, uint32_t rows);
+
+/* Results of the coding calls with progress. */
+#define VOK_IMG_CODEC_DONE 1
+#define VOK_IMG_CODEC_CANNOT_OPEN 0  /* the file cannot be read or the codec cannot start */
+#define VOK_IMG_CODEC_FAILED (-1)    /* the codec failed on the rows, or writing failed */
+#define VOK_IMG_CODEC_CANCELLED (-2) /* progress returned 0 */
+
+/* As VokImg_Jpeg_ReadDIB, calling progress (may be null) after each decoded row; *dib gets
+ * the bitmap on VOK_IMG_CODEC_DONE and null otherwise. Warnings (a cut stream) do not fail. */
+VOK_API int VokImg_Jpeg_ReadDIBProgress(const char* path, VokImgBlock** dib,
+                                        VokImgProgress progress, void* context);
+
+/* The bitmap (24-bit, or 8-bit with a palette) compressed as a plain JPEG file at path with
+ * baseline quality scaling at quality (1..100) and the sampling text (for example
+ * "2x1,1x1,1x1"), calling progress (may be null) after each row. path changes only when the
+ * whole file is written. VOK_IMG_CODEC_CANNOT_OPEN for a bitmap or sampling that cannot be
+ * coded. */
+VOK_API int VokImg_Jpeg_SaveDIBProgress(const VokImgBlock* dib, const char* path, int quality,
+                                        const char* sampling, VokImgProgress progress,
+                                        void* context);
+
 /* The JPEG decoded into a BMP file; colors 8..256 quantises with libjpeg (its
  * quantisers need at least two levels per channel), 0 is 24-bit; other counts fail. */
 VOK_API int jpg2bmp(const char* jpegPath, const char* bmpPath, int colors);

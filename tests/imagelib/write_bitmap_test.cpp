@@ -280,3 +280,149 @@ TEST(ImgWriteCodec, SamplingTextIsParsedByTheLibrary) {
     EXPECT_EQ(f.sampling[1], 2u);
     EXPECT_EQ(count_marker(out, 0xE0), 0); // no JFIF segment from the encoder
 }
+
+namespace {
+
+struct ProgressLog {
+    std::vector<uint32_t> done;
+    uint32_t rows = 0;
+    size_t stopAfter = SIZE_MAX;
+};
+
+int log_progress(void* context, uint32_t rowsDone, uint32_t rows) {
+    auto* log = static_cast<ProgressLog*>(context);
+    log->done.push_back(rowsDone);
+    log->rows = rows;
+    return log->done.size() < log->stopAfter ? 1 : 0;
+}
+
+void expect_climbs_to(const ProgressLog& log, uint32_t rows) {
+    ASSERT_FALSE(log.done.empty());
+    EXPECT_EQ(log.rows, rows);
+    for (size_t i = 1; i < log.done.size(); ++i)
+        EXPECT_GT(log.done[i], log.done[i - 1]);
+    EXPECT_EQ(log.done.back(), rows);
+}
+
+} // namespace
+
+TEST_F(WriteTest, CodingWithProgressReportsRowsAndStopsOnRequest) {
+    Bytes jpeg = imgtest::make_jpeg(96, 70);
+    std::string src = put_work("src.jpg", jpeg);
+    ProgressLog decodeLog;
+    VokImgBlock* raw = nullptr;
+    ASSERT_EQ(VokImg_Jpeg_ReadDIBProgress(src.c_str(), &raw, log_progress, &decodeLog),
+              VOK_IMG_CODEC_DONE);
+    BlockPtr decoded(raw);
+    expect_climbs_to(decodeLog, 70);
+    BlockPtr plain(VokImg_Jpeg_ReadDIB(src.c_str()));
+    ASSERT_TRUE(plain);
+    ASSERT_EQ(plain.get()->size, decoded.get()->size);
+    EXPECT_EQ(0, std::memcmp(plain.get()->data, decoded.get()->data, plain.get()->size));
+
+    // Compressed with the camera's sampling, read back by the library and by ImageMagick.
+    std::string dst = in_work("out.jpg");
+    ProgressLog encodeLog;
+    ASSERT_EQ(VokImg_Jpeg_SaveDIBProgress(decoded.get(), dst.c_str(), 75, "2x1,1x1,1x1",
+                                          log_progress, &encodeLog),
+              VOK_IMG_CODEC_DONE);
+    expect_climbs_to(encodeLog, 70);
+    Bytes out = imgtest::read_file(dst);
+    bool sawFrame = false;
+    for (const Segment& s : segments(out)) {
+        if (s.marker != 0xC0)
+            continue;
+        sawFrame = true;
+        ASSERT_EQ(out[s.at + 9], 3);
+        EXPECT_EQ(out[s.at + 11], 0x21);
+        EXPECT_EQ(out[s.at + 14], 0x11);
+        EXPECT_EQ(out[s.at + 17], 0x11);
+    }
+    EXPECT_TRUE(sawFrame);
+    BlockPtr back(VokImg_Jpeg_ReadDIB(dst.c_str()));
+    ASSERT_TRUE(back);
+    EXPECT_NEAR(dib_pixel(back.get(), 90, 60)[2], dib_pixel(decoded.get(), 90, 60)[2], 12);
+    if (HaveTool("identify")) {
+        ProgramRun id =
+            RunShell("identify -format '%w %h %[jpeg:sampling-factor]' " + ShellQuote(dst), dir_);
+        EXPECT_EQ(id.out, "96 70 2x1,1x1,1x1");
+    }
+    // An 8-bit bitmap is compressed from its colours.
+    BlockPtr few(VokDIB_Reduce256(decoded.get()));
+    ASSERT_TRUE(few);
+    EXPECT_EQ(VokImg_Jpeg_SaveDIBProgress(few.get(), in_work("few.jpg").c_str(), 50, "2x1,1x1,1x1",
+                                          nullptr, nullptr),
+              VOK_IMG_CODEC_DONE);
+
+    // A stop asked for by the callback leaves no bitmap and no file; an older file stays.
+    ProgressLog stop;
+    stop.stopAfter = 3;
+    raw = decoded.get();
+    EXPECT_EQ(VokImg_Jpeg_ReadDIBProgress(src.c_str(), &raw, log_progress, &stop),
+              VOK_IMG_CODEC_CANCELLED);
+    EXPECT_EQ(raw, nullptr);
+    EXPECT_EQ(stop.done.size(), 3u);
+    stop.done.clear();
+    std::string fresh = in_work("fresh.jpg");
+    EXPECT_EQ(VokImg_Jpeg_SaveDIBProgress(decoded.get(), fresh.c_str(), 75, "2x1,1x1,1x1",
+                                          log_progress, &stop),
+              VOK_IMG_CODEC_CANCELLED);
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+    const std::string before = voktest::ReadFile(dst);
+    stop.done.clear();
+    EXPECT_EQ(VokImg_Jpeg_SaveDIBProgress(decoded.get(), dst.c_str(), 75, "2x1,1x1,1x1",
+                                          log_progress, &stop),
+              VOK_IMG_CODEC_CANCELLED);
+    EXPECT_EQ(voktest::ReadFile(dst), before);
+    EXPECT_EQ(list_folder(work_), (std::set<std::string>{"src.jpg", "out.jpg", "few.jpg"}));
+
+    // Bad arguments are refused before anything is written.
+    EXPECT_EQ(
+        VokImg_Jpeg_SaveDIBProgress(decoded.get(), fresh.c_str(), 75, "2x1", nullptr, nullptr),
+        VOK_IMG_CODEC_CANNOT_OPEN);
+    EXPECT_EQ(VokImg_Jpeg_SaveDIBProgress(decoded.get(), fresh.c_str(), 0, "2x1,1x1,1x1", nullptr,
+                                          nullptr),
+              VOK_IMG_CODEC_CANNOT_OPEN);
+    EXPECT_EQ(
+        VokImg_Jpeg_SaveDIBProgress(nullptr, fresh.c_str(), 75, "2x1,1x1,1x1", nullptr, nullptr),
+        VOK_IMG_CODEC_CANNOT_OPEN);
+    EXPECT_EQ(VokImg_Jpeg_ReadDIBProgress(src.c_str(), nullptr, nullptr, nullptr),
+              VOK_IMG_CODEC_CANNOT_OPEN);
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+}
+
+// The result tells a file the decoder cannot start on from one that fails while its rows are
+// decoded; a cut scan only warns and decodes in full.
+TEST_F(WriteTest, DecodingWithProgressTellsWhereItFailed) {
+    Bytes jpeg = imgtest::make_jpeg(64, 48);
+    VokImgBlock* raw = nullptr;
+    EXPECT_EQ(VokImg_Jpeg_ReadDIBProgress(in_work("missing.jpg").c_str(), &raw, nullptr, nullptr),
+              VOK_IMG_CODEC_CANNOT_OPEN);
+    EXPECT_EQ(VokImg_Jpeg_ReadDIBProgress(put_work("not.jpg", {'B', 'M', 0, 0}).c_str(), &raw,
+                                          nullptr, nullptr),
+              VOK_IMG_CODEC_CANNOT_OPEN);
+    EXPECT_EQ(raw, nullptr);
+
+    Bytes cut(jpeg.begin(), jpeg.begin() + long(jpeg.size() * 2 / 3));
+    ProgressLog log;
+    ASSERT_EQ(
+        VokImg_Jpeg_ReadDIBProgress(put_work("cut.jpg", cut).c_str(), &raw, log_progress, &log),
+        VOK_IMG_CODEC_DONE);
+    BlockPtr cutDib(raw);
+    expect_climbs_to(log, 48);
+
+    // A second frame header after the scan is fatal once every row has been decoded.
+    Bytes twice(jpeg.begin(), jpeg.end() - 2);
+    for (const Segment& s : segments(jpeg))
+        if (s.marker == 0xC0)
+            twice.insert(twice.end(), jpeg.begin() + long(s.at),
+                         jpeg.begin() + long(s.at + s.size));
+    twice.push_back(0xFF);
+    twice.push_back(0xD9);
+    raw = nullptr;
+    EXPECT_EQ(
+        VokImg_Jpeg_ReadDIBProgress(put_work("twice.jpg", twice).c_str(), &raw, nullptr, nullptr),
+        VOK_IMG_CODEC_FAILED);
+    EXPECT_EQ(raw, nullptr);
+    EXPECT_FALSE(BlockPtr(VokImg_Jpeg_ReadDIB(in_work("twice.jpg").c_str())));
+}
