@@ -1,8 +1,9 @@
-/* The bridge's calls into VokDscMsg, VokReged and VokComRT70. */
+/* The bridge's calls into VokDscMsg, VokReged, VokComRT70 and VokExif. */
 #include "bridge.h"
 
 #include "VokComRT70.h"
 #include "VokDscMsg.h"
+#include "VokExif.h"
 #include "VokReged.h"
 #include "VokSharedKeys.h"
 
@@ -99,6 +100,53 @@ int DownloadForEvent(int event) {
 
 void ResetButtonStatus() {
     VokDscCom_ResetButtonStatus();
+}
+
+namespace {
+
+int ReportRows(void* context, uint32_t done, uint32_t rows) {
+    const RowsFunction& report = *static_cast<const RowsFunction*>(context);
+    return !report || report(done, rows) ? 1 : 0;
+}
+
+Coded FromLibrary(int result) {
+    switch (result) {
+    case VOK_IMG_CODEC_DONE:
+        return Coded::Done;
+    case VOK_IMG_CODEC_CANNOT_OPEN:
+        return Coded::CannotOpen;
+    case VOK_IMG_CODEC_CANCELLED:
+        return Coded::Stopped;
+    default:
+        return Coded::Failed;
+    }
+}
+
+struct BlockDeleter {
+    void operator()(VokImgBlock* block) const { VokImg_FreeBlock(block); }
+};
+
+} // namespace
+
+Coded DecodeJpegToBmp(const std::string& jpegPath, const std::string& bmpPath,
+                      const RowsFunction& rows) {
+    VokImgBlock* raw = nullptr;
+    const Coded result = FromLibrary(VokImg_Jpeg_ReadDIBProgress(jpegPath.c_str(), &raw, ReportRows,
+                                                                 const_cast<RowsFunction*>(&rows)));
+    std::unique_ptr<VokImgBlock, BlockDeleter> dib(raw);
+    if (result != Coded::Done)
+        return result;
+    return SaveThumbNail(dib.get(), bmpPath.c_str()) ? Coded::Done : Coded::Failed;
+}
+
+Coded CompressBmpToJpeg(const std::string& bmpPath, const std::string& jpegPath, int quality,
+                        const std::string& sampling, const RowsFunction& rows) {
+    std::unique_ptr<VokImgBlock, BlockDeleter> dib(VokImg_ReadBmpFile(bmpPath.c_str()));
+    if (!dib)
+        return Coded::CannotOpen;
+    return FromLibrary(VokImg_Jpeg_SaveDIBProgress(dib.get(), jpegPath.c_str(), quality,
+                                                   sampling.c_str(), ReportRows,
+                                                   const_cast<RowsFunction*>(&rows)));
 }
 
 } // namespace qubex::bridge

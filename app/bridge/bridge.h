@@ -47,6 +47,20 @@ int DownloadForEvent(int event);
 /* Releases the camera's button after an event start that cannot go on. */
 void ResetButtonStatus();
 
+/* ---- Image coding ---- */
+/* Told the rows done of rows after each row; false stops the coding. */
+using RowsFunction = std::function<bool(uint32_t done, uint32_t rows)>;
+enum class Coded { Done, CannotOpen, Failed, Stopped };
+/* The JPEG decoded into a 24-bit BMP file (written whole or not at all). CannotOpen when the
+ * file cannot be read or the decoder cannot start on it; Failed when decoding or writing
+ * fails. */
+Coded DecodeJpegToBmp(const std::string& jpegPath, const std::string& bmpPath,
+                      const RowsFunction& rows);
+/* The BMP file compressed to a JPEG file at quality with the sampling text. CannotOpen when
+ * the BMP cannot be read. */
+Coded CompressBmpToJpeg(const std::string& bmpPath, const std::string& jpegPath, int quality,
+                        const std::string& sampling, const RowsFunction& rows);
+
 /* A block the libraries hand over that the caller frees with free(). */
 struct FreeDeleter {
     void operator()(void* p) const;

@@ -1,11 +1,14 @@
 /* The frame's wiring offscreen: bars per the settings file and written back at exit, the
  * enable rules after the next event for album and image windows, help texts of grayed items,
  * the shutdown rule while communicating, Close All with a window that refuses, the toolbar
- * toggles keeping button states, and File Open through the drive answer. */
+ * toggles keeping button states, File Open through the drive answer, and JPEG decoding and
+ * compression with the meter dialog. */
 #include "child_record.h"
 #include "commands.h"
 #include "frame_window.h"
 #include "handoff.h"
+#include "image_builders.h"
+#include "jpeg_meter.h"
 #include "settings_file.h"
 #include "vok_test_env.h"
 
@@ -16,12 +19,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QEventLoop>
 #include <QTimer>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QProgressBar>
 #include <QTest>
 #include <QToolBar>
 
@@ -286,4 +291,70 @@ TEST_F(FrameTest, AHandOffRestoresAMinimisedFrameAndOpensItsFiles) {
     QWidget* saveAs = frame.toolBar()->widgetForAction(frame.ButtonAction(BTN_SAVE_AS));
     QApplication::sendEvent(saveAs, &enter);
     EXPECT_EQ(frame.StatusTexts()[0].toStdString(), Text(419));
+}
+
+TEST_F(FrameTest, JpegCodingShowsTheMeterWithTheFrameDisabled) {
+    FrameWindow frame(Options());
+    frame.show();
+    const std::string jpeg = home_.dir + "/in.jpg";
+    ASSERT_TRUE(imgtest::write_file(jpeg, imgtest::make_jpeg(200, 150)));
+    const QString bmp = QString::fromStdString(home_.dir + "/out.bmp");
+
+    struct Seen {
+        bool meter = false;
+        bool meterEnabled = false;
+        bool frameEnabled = true;
+        QString line1;
+        QString line2;
+        int lastBar = -1;
+    } seen;
+    // Runs between rows, as waiting timers are dispatched there.
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* meter = frame.findChild<QDialog*>("MeterDlg");
+        if (!meter)
+            return;
+        seen.meter = meter->isVisible();
+        seen.meterEnabled = meter->isEnabled();
+        seen.frameEnabled = frame.isEnabled();
+        seen.line1 = meter->findChild<QLabel*>("1037")->text();
+        seen.line2 = meter->findChild<QLabel*>("1038")->text();
+        seen.lastBar = meter->findChild<QProgressBar*>("1036")->value();
+    });
+    watch.start();
+    ASSERT_TRUE(ExtractJpegToBmp(&frame, QString::fromStdString(jpeg), bmp, "in.jpg"));
+    watch.stop();
+    EXPECT_TRUE(seen.meter);
+    EXPECT_TRUE(seen.meterEnabled);
+    EXPECT_FALSE(seen.frameEnabled);
+    EXPECT_EQ(seen.line1.toStdString(), Text(MSG_EXTRACTING));
+    EXPECT_EQ(seen.line2.toStdString(), "File Name: in.jpg");
+    EXPECT_GE(seen.lastBar, 24); // the last row's position, as far as the watch saw
+    EXPECT_TRUE(frame.isEnabled());
+    EXPECT_EQ(frame.findChild<QDialog*>("MeterDlg"), nullptr);
+    const std::string bytes = ReadFile(bmp.toStdString());
+    ASSERT_GT(bytes.size(), 54u);
+    EXPECT_EQ(bytes.substr(0, 2), "BM");
+    EXPECT_EQ(bytes.size(), 54u + ((200u * 3 + 3) & ~3u) * 150u);
+
+    // Back to a JPEG, with its own text.
+    seen = Seen{};
+    watch.start();
+    const QString again = QString::fromStdString(home_.dir + "/again.jpg");
+    ASSERT_TRUE(CompressBmpToJpeg(&frame, bmp, again, 75, "again.jpg"));
+    watch.stop();
+    EXPECT_TRUE(seen.meter);
+    EXPECT_EQ(seen.line1.toStdString(), Text(MSG_COMPRESSING));
+    EXPECT_EQ(ReadFile(again.toStdString()).substr(0, 2), "\xFF\xD8");
+    EXPECT_TRUE(frame.isEnabled());
+
+    // Failures: nothing to open, and a file the decoder cannot start on.
+    const std::string log = home_.dir + "/messages.log";
+    EXPECT_FALSE(ExtractJpegToBmp(&frame, QString::fromStdString(home_.dir + "/missing.jpg"), bmp,
+                                  "missing.jpg"));
+    EXPECT_NE(ReadFile(log).find("error 42 qubex\t"), std::string::npos) << ReadFile(log);
+    EXPECT_TRUE(frame.isEnabled());
+    EXPECT_FALSE(CompressBmpToJpeg(&frame, QString::fromStdString(jpeg), again, 75, "in.jpg"));
+    EXPECT_EQ(ReadFile(log).find("error 105"), std::string::npos);
 }
