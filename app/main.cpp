@@ -10,6 +10,7 @@
 #include "test_hooks.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +51,9 @@ int main(int argc, char** argv) {
         setenv("QT_MEDIA_BACKEND", "ffmpeg", 1);
 
     QApplication app(argc, argv);
+    // Debian's Qt 6.4 FFmpeg back end prints its codec listing as debug output on every start;
+    // QT_LOGGING_RULES still overrides this.
+    QLoggingCategory::setFilterRules("default.debug=false");
     app.setApplicationName("qubex");
     app.setDesktopFileName("qubex");
     app.setQuitOnLastWindowClosed(false);
