@@ -146,6 +146,26 @@ static int VokImg_Jpeg_SaveDIBProgress_body(const VokImgBlock* dib, const char* 
     return written ? VOK_IMG_CODEC_DONE : VOK_IMG_CODEC_FAILED;
 }
 
+static VokImgBlock* VokImg_Jpeg_ReadScaledDIB_body(const char* path, uint32_t minWidth,
+                                                   uint32_t minHeight, uint32_t* width,
+                                                   uint32_t* height) {
+    if (width)
+        *width = 0;
+    if (height)
+        *height = 0;
+    Bytes file;
+    VokJpegHeader header;
+    if (!read_whole_file(path, &file) ||
+        !vok_jpeg_read_header_mem(file.data(), file.size(), &header))
+        return nullptr;
+    VokImgBlock* dib = decode_jpeg_at_least(file.data(), file.size(), minWidth, minHeight);
+    if (dib && width)
+        *width = header.width;
+    if (dib && height)
+        *height = header.height;
+    return dib;
+}
+
 static int jpg2bmp_body(const char* jpegPath, const char* bmpPath, int colors) {
     if (!bmpPath || !*bmpPath || colors < 0 || (colors > 0 && colors < 8) || colors > 256)
         return 0;
@@ -182,6 +202,14 @@ VOK_EXTERN_C int VokImg_Jpeg_SaveDIBProgress(const VokImgBlock* dib, const char*
                                              void* context) {
     return guarded(int(VOK_IMG_CODEC_FAILED), [&] {
         return VokImg_Jpeg_SaveDIBProgress_body(dib, path, quality, sampling, progress, context);
+    });
+}
+
+VOK_EXTERN_C VokImgBlock* VokImg_Jpeg_ReadScaledDIB(const char* path, uint32_t minWidth,
+                                                    uint32_t minHeight, uint32_t* width,
+                                                    uint32_t* height) {
+    return guarded<VokImgBlock*>(nullptr, [&] {
+        return VokImg_Jpeg_ReadScaledDIB_body(path, minWidth, minHeight, width, height);
     });
 }
 

@@ -333,6 +333,14 @@ VOK_API int VokImg_Jpeg_SaveDIBProgress(const VokImgBlock* dib, const char* path
                                         const char* sampling, VokImgProgress progress,
                                         void* context);
 
+/* The JPEG file decoded to a 24-bit packed bitmap at the smallest of libjpeg's scales 1/8,
+ * 1/4, 1/2 and 1 whose picture still covers minWidth x minHeight (the whole picture when
+ * even full scale is smaller): the cheap source of a thumbnail. width and height (may be
+ * null) receive the picture's full size. Null on any codec error. */
+VOK_API VokImgBlock* VokImg_Jpeg_ReadScaledDIB(const char* path, uint32_t minWidth,
+                                               uint32_t minHeight, uint32_t* width,
+                                               uint32_t* height);
+
 /* The JPEG decoded into a BMP file; colors 8..256 quantises with libjpeg (its
  * quantisers need at least two levels per channel), 0 is 24-bit; other counts fail. */
 VOK_API int jpg2bmp(const char* jpegPath, const char* bmpPath, int colors);

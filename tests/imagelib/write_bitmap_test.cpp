@@ -166,6 +166,35 @@ TEST_F(WriteTest, Jpg2bmpWritesFullColourOrQuantised) {
     EXPECT_EQ(0, std::memcmp(direct.get()->data + 40, dib.get()->data + 40, dib.get()->size - 40));
 }
 
+TEST_F(WriteTest, ScaledJpegDecodingCoversTheWantedSizeAndTellsTheFullOne) {
+    const std::string src = put_work("big.jpg", imgtest::make_jpeg(2048, 1536));
+    uint32_t w = 0, h = 0, dw = 0, dh = 0;
+    BlockPtr eighth(VokImg_Jpeg_ReadScaledDIB(src.c_str(), 96, 72, &w, &h));
+    ASSERT_TRUE(eighth);
+    EXPECT_EQ(w, 2048u);
+    EXPECT_EQ(h, 1536u);
+    ASSERT_EQ(GetImageDimension(eighth.get(), &dh, &dw), 1);
+    EXPECT_EQ(dw, 256u);
+    EXPECT_EQ(dh, 192u);
+    BlockPtr half(VokImg_Jpeg_ReadScaledDIB(src.c_str(), 1000, 72, nullptr, nullptr));
+    ASSERT_TRUE(half);
+    GetImageDimension(half.get(), &dh, &dw);
+    EXPECT_EQ(dw, 1024u);
+    // A picture smaller than the wanted size comes whole; broken files give nothing.
+    const std::string small = put_work("small.jpg", imgtest::make_jpeg(40, 30));
+    BlockPtr whole(VokImg_Jpeg_ReadScaledDIB(small.c_str(), 96, 72, &w, &h));
+    ASSERT_TRUE(whole);
+    GetImageDimension(whole.get(), &dh, &dw);
+    EXPECT_EQ(dw, 40u);
+    EXPECT_EQ(w, 40u);
+    w = h = 7;
+    EXPECT_FALSE(VokImg_Jpeg_ReadScaledDIB(in_work("none.jpg").c_str(), 96, 72, &w, &h));
+    EXPECT_EQ(w, 0u);
+    EXPECT_EQ(h, 0u);
+    EXPECT_FALSE(VokImg_Jpeg_ReadScaledDIB(
+        put_work("bmp.jpg", imgtest::make_bmp(8, 8, false)).c_str(), 96, 72, nullptr, nullptr));
+}
+
 TEST_F(WriteTest, AdjustSizeRoundsUpAndCentresWithoutLimits) {
     Bytes src = pattern_dib(100, 75);
     VokImgBlock block = view_of(src);
