@@ -175,6 +175,13 @@ Dib MakeDisplayThumbnail(const Dib& stored, Rgb background) {
     return out;
 }
 
+Size BitmapSize(const Dib& dib) {
+    image::DibInfo info;
+    if (!image::DibFacts(dib, &info))
+        return Size{};
+    return Size{info.width, info.height};
+}
+
 Rgb ThumbnailPixel(const Dib& dib, uint32_t x, uint32_t y) {
     Source s;
     if (!s.open(dib) || x >= s.info.width || y >= s.info.height)

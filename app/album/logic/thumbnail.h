@@ -43,6 +43,9 @@ image::DibResult MakeStoredThumbnail(const Dib& picture, Rgb background, uint32_
  * stretched to its fitted size in the middle. Empty when the thumbnail cannot be read. */
 Dib MakeDisplayThumbnail(const Dib& stored, Rgb background);
 
+/* Width and rows of a packed bitmap; 0 x 0 when it has no readable header. */
+Size BitmapSize(const Dib& dib);
+
 /* Pixel (x, y) of a 24-bit bitmap made here, counted from the top: red, green, blue. */
 Rgb ThumbnailPixel(const Dib& dib, uint32_t x, uint32_t y);
 
