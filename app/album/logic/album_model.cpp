@@ -61,21 +61,47 @@ std::string WithAlbumExtension(const std::string& path) {
     return Extension(NamePart(path)).empty() ? path + ".alb" : path;
 }
 
-bool SameImage(const std::string& a, const std::string& b) {
-    struct stat sa;
-    struct stat sb;
-    if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0)
-        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+FileIdentity IdentityOf(const std::string& path) {
+    FileIdentity id;
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0) {
+        id.exists = true;
+        id.device = uint64_t(st.st_dev);
+        id.inode = uint64_t(st.st_ino);
+    }
+    return id;
+}
+
+namespace {
+
+bool Same(const std::string& a, const FileIdentity& ia, const std::string& b,
+          const FileIdentity& ib) {
+    if (ia.exists && ib.exists)
+        return ia.device == ib.device && ia.inode == ib.inode;
     return a == b;
+}
+
+// The album's entry for the same picture, or none; each file is looked at once per add.
+bool AlreadyThere(const Album& album, const std::string& path, const FileIdentity& id) {
+    for (const Entry& e : album.entries)
+        if (Same(e.path, e.identity, path, id))
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool SameImage(const std::string& a, const std::string& b) {
+    return Same(a, IdentityOf(a), b, IdentityOf(b));
 }
 
 int AddEntry(Album* album, const std::string& path, const Dib& picture, const AlbumSources& sources,
              uint32_t fullWidth, uint32_t fullHeight) {
     if (album->entries.size() >= kMaxEntries)
         return kMsgAlbumFull;
-    for (const Entry& e : album->entries)
-        if (SameImage(e.path, path))
-            return kMsgDuplicate;
+    const FileIdentity id = IdentityOf(path);
+    if (AlreadyThere(*album, path, id))
+        return kMsgDuplicate;
     if (path.empty() || path.size() > kMaxPath)
         return kMsgFileMissing;
     image::DibResult stored =
@@ -84,6 +110,7 @@ int AddEntry(Album* album, const std::string& path, const Dib& picture, const Al
         return stored.message;
     Entry e;
     e.path = path;
+    e.identity = id;
     e.display = MakeDisplayThumbnail(stored.dib, sources.background);
     if (e.display.empty())
         return kMsgBitmapFailed;
@@ -99,9 +126,8 @@ int AddImageFile(Album* album, const std::string& path, const AlbumSources& sour
     // The cheap refusals come before any decoding.
     if (album->entries.size() >= kMaxEntries)
         return kMsgAlbumFull;
-    for (const Entry& e : album->entries)
-        if (SameImage(e.path, path))
-            return kMsgDuplicate;
+    if (AlreadyThere(*album, path, IdentityOf(path)))
+        return kMsgDuplicate;
     image::DibResult thumb = ThumbnailFromFile(path.c_str(), sources.pictures, sources.background);
     if (!thumb.ok())
         return thumb.message;
@@ -278,6 +304,7 @@ RenamePlan RenameEntry(Album* album, size_t index, const std::string& typedName)
     if (plan.message != kMsgNone)
         return plan;
     e.path = plan.newPath;
+    e.identity = IdentityOf(e.path);
     album->modified = true;
     if (!album->path.empty())
         plan.message = SaveAlbum(album, album->path);

@@ -26,8 +26,17 @@ struct Date {
 
 constexpr size_t kMaxShownName = 50;
 
+/* Which file a path names, taken when the entry is added or renamed. */
+struct FileIdentity {
+    bool exists = false;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+};
+FileIdentity IdentityOf(const std::string& path);
+
 struct Entry {
     std::string path;
+    FileIdentity identity;
     Dib stored;  // 24-bit stored thumbnail, written to the file
     Dib display; // 96 x 72 on the button-face colour
     Date date;

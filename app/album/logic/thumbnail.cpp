@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <cassert>
 #include <cstring>
 
 #include "bmp_reader.h"
@@ -37,10 +38,12 @@ struct Source {
         const uint8_t* q = table + 4 * size_t(index);
         return Rgb{q[2], q[1], q[0]};
     }
+    const uint8_t* row(uint32_t y) const {
+        return pixels + size_t(info.topDown ? y : info.height - 1 - y) * info.stride;
+    }
     // Pixel (x, y) counted from the top.
     Rgb at(uint32_t x, uint32_t y) const {
-        const uint32_t row = info.topDown ? y : info.height - 1 - y;
-        const uint8_t* r = pixels + size_t(row) * info.stride;
+        const uint8_t* r = row(y);
         switch (info.bits) {
         case 1:
             return entry((r[x / 8] >> (7 - x % 8)) & 1);
@@ -73,34 +76,46 @@ Dib NewDib24(uint32_t width, uint32_t height) {
     return dib;
 }
 
-uint8_t* Pixel24(Dib& dib, uint32_t x, uint32_t y) {
-    const vokc::DibHeader h = vokc::GetDibHeader(dib.data());
-    const uint32_t stride = vokc::DibStride(uint32_t(h.width), 24);
-    return vokc::DibRow(dib.data() + vokc::kDibHeaderSize, stride, h.height, y) + 3 * size_t(x);
-}
+// Write access to a 24-bit bitmap made by NewDib24.
+struct Target {
+    uint8_t* pixels;
+    uint32_t width;
+    uint32_t height;
+    uint32_t stride;
+    explicit Target(Dib& dib)
+        : pixels(dib.data() + vokc::kDibHeaderSize), width(vokc::GetLe32(dib.data() + 4)),
+          height(vokc::GetLe32(dib.data() + 8)), stride(vokc::DibStride(width, 24)) {}
+    uint8_t* row(uint32_t y) { return pixels + size_t(height - 1 - y) * stride; }
+    void put(uint32_t x, uint32_t y, Rgb c) {
+        uint8_t* p = row(y) + 3 * size_t(x);
+        p[0] = c.blue;
+        p[1] = c.green;
+        p[2] = c.red;
+    }
+};
 
 void Fill(Dib& dib, Rgb c) {
-    const vokc::DibHeader h = vokc::GetDibHeader(dib.data());
-    for (uint32_t y = 0; y < uint32_t(h.height); ++y)
-        for (uint32_t x = 0; x < uint32_t(h.width); ++x) {
-            uint8_t* p = Pixel24(dib, x, y);
-            p[0] = c.blue;
-            p[1] = c.green;
-            p[2] = c.red;
-        }
+    Target t(dib);
+    for (uint32_t y = 0; y < t.height; ++y)
+        for (uint32_t x = 0; x < t.width; ++x)
+            t.put(x, y, c);
 }
 
 // Colour-on-colour stretching: each target pixel takes the one source pixel it falls on.
 void Stretch(const Source& s, Dib& out, uint32_t left, uint32_t top, Size to) {
+    Target t(out);
+    assert(left + to.width <= t.width && top + to.height <= t.height);
+    if (s.info.bits == 24 && s.info.width == to.width && s.info.height == to.height) {
+        // A thumbnail already of its size (every album being opened): whole rows.
+        for (uint32_t y = 0; y < to.height; ++y)
+            std::memcpy(t.row(top + y) + 3 * size_t(left), s.row(y), 3 * size_t(to.width));
+        return;
+    }
     for (uint32_t y = 0; y < to.height; ++y) {
         const uint32_t sy = uint32_t(uint64_t(y) * s.info.height / to.height);
         for (uint32_t x = 0; x < to.width; ++x) {
             const uint32_t sx = uint32_t(uint64_t(x) * s.info.width / to.width);
-            const Rgb c = s.at(sx, sy);
-            uint8_t* p = Pixel24(out, left + x, top + y);
-            p[0] = c.blue;
-            p[1] = c.green;
-            p[2] = c.red;
+            t.put(left + x, top + y, s.at(sx, sy));
         }
     }
 }
