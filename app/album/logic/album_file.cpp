@@ -166,7 +166,7 @@ AlbumFileResult ReadAlbumFile(const char* path) {
 }
 
 int SerializeAlbum(const std::vector<FileEntry>& entries, std::vector<uint8_t>* out) {
-    assert(entries.size() <= 0xFF);
+    assert(entries.size() <= kMaxEntries);
     const size_t n = entries.size();
     out->assign(kHeaderSize, 0);
     std::memcpy(out->data(), kSignature, sizeof kSignature);
