@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "album_facts.h"
 #include "album_messages.h"
 #include "vok_files.h"
 
@@ -16,7 +17,7 @@ namespace qubex::album {
 
 constexpr size_t kHeaderSize = 32;
 constexpr size_t kPathField = 260;
-constexpr size_t kMaxEntries = 100;
+constexpr size_t kMaxEntries = kAlbumCapacity;
 constexpr uint16_t kVersionWritten = 0x0102;
 constexpr uint16_t kVersionOld = 0x0101; // no selection flags
 constexpr char kSignature[] = "VOK DSC ALBUM  ";
