@@ -256,8 +256,9 @@ TEST_F(AlbumFileTest, HostileAlbumsAreRefusedWithoutReadingOutsideTheFile) {
         const Bytes cut(good.begin(), good.begin() + long(n));
         AlbumFileResult c = ParseAlbum(cut.data(), cut.size());
         EXPECT_TRUE(c.ok() || c.message == kMsgReadFailed) << n;
-        if (n < good.size() - 27)
+        if (n < good.size() - 27) {
             EXPECT_FALSE(c.ok()) << n;
+        }
     }
 }
 

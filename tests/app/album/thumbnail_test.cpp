@@ -80,8 +80,9 @@ TEST(AlbumThumbnail, OtherDepthsAreDrawnCentredOnTheButtonFace) {
         EXPECT_TRUE(SameRgb(ThumbnailPixel(t.dib, 50, 52), kFace)) << bits;
         const Rgb inside = ThumbnailPixel(t.dib, 0, 20);
         EXPECT_FALSE(SameRgb(inside, kFace)) << bits;
-        if (bits == 32)
+        if (bits == 32) {
             EXPECT_TRUE(SameRgb(inside, FromValue(0x102030)));
+        }
     }
     // Nothing that is no bitmap becomes a thumbnail.
     EXPECT_EQ(MakeStoredThumbnail(Dib(39, 0), kFace).message, kMsgBitmapFailed);

@@ -19,9 +19,11 @@ TEST(Settings, MissingFileOrKeyGivesDefaultsAndWritesKeepOtherLines) {
     voktest::TempHome home("qubexini");
     SettingsFile ini(DefaultIniPath());
     EXPECT_EQ(ini.path(), home.dir + "/config/qubex/qubex.ini");
-    for (const IniKey& k : IniKeys())
-        if (k.kind == IniKind::Integer)
+    for (const IniKey& k : IniKeys()) {
+        if (k.kind == IniKind::Integer) {
             EXPECT_EQ(ini.ReadInt(k.section, k.key, k.defaultNumber), k.defaultNumber) << k.key;
+        }
+    }
     EXPECT_EQ(FindIniKey("vokapp", "prevon")->defaultNumber, 0);
     EXPECT_EQ(FindIniKey("VOKAPP", "AlbAll")->defaultNumber, 1);
     EXPECT_EQ(FindIniKey("CAPTURE", "Time")->defaultNumber, 5);
