@@ -27,14 +27,14 @@ function(vok_declared_exports out)
     set(${out} ${names} PARENT_SCOPE)
 endfunction()
 
-# vok_write_symbol_map(FILE NODE HEADER...): a linker version script that exports the declared
-# names under the version NODE and keeps every other name inside the library.
-function(vok_write_symbol_map file node)
+# vok_write_symbol_map(FILE HEADER...): a linker script that exports the declared names, plain
+# and unversioned (an anonymous node), and keeps every other name inside the library.
+function(vok_write_symbol_map file)
     vok_declared_exports(names ${ARGN})
     if(NOT names)
         message(FATAL_ERROR "no VOK_API declaration in ${ARGN}")
     endif()
-    set(text "/* Written from ${ARGN}; do not edit. */\n${node} {\n  global:\n")
+    set(text "/* Written from ${ARGN}; do not edit. */\n{\n  global:\n")
     foreach(name ${names})
         string(APPEND text "    ${name};\n")
     endforeach()

@@ -1,6 +1,6 @@
 # The export check of one shared library: its dynamic symbol table (nm -D --defined-only) must
-# hold exactly the names its headers in include/ declare with VOK_API, each under the
-# library's symbol map version, and no C++-mangled name.
+# hold exactly the names its headers in include/ declare with VOK_API, plain (unversioned), and
+# no C++-mangled name.
 # cmake -DNM=nm -DLIBRARY=libX.so -DHEADERS=a.h|b.h -P check_exports.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/VokExports.cmake)
 
@@ -23,7 +23,7 @@ endif()
 
 set(exported "")
 set(mangled "")
-set(unversioned "")
+set(versioned "")
 string(REPLACE "\n" ";" lines "${listing}")
 foreach(line ${lines})
     # "VALUE TYPE NAME[@[@]VERSION]"; the value is missing for some types.
@@ -33,19 +33,15 @@ foreach(line ${lines})
         endif()
         continue()
     endif()
-    set(type ${CMAKE_MATCH_2})
     set(name ${CMAKE_MATCH_3})
     set(version "${CMAKE_MATCH_4}")
-    # The symbol map's version node itself (binutils shows it bare, llvm-nm as NODE@@NODE).
-    if(type STREQUAL "A" AND (version STREQUAL "" OR version STREQUAL "@@${name}"))
-        continue()
-    endif()
     list(APPEND exported ${name})
     if(name MATCHES "^_Z")
         list(APPEND mangled ${name})
     endif()
-    if(version STREQUAL "")
-        list(APPEND unversioned ${name})
+    # The map is anonymous: a versioned name came from somewhere else.
+    if(NOT version STREQUAL "")
+        list(APPEND versioned "${name}${version}")
     endif()
 endforeach()
 
@@ -64,8 +60,8 @@ endif()
 if(missing)
     string(APPEND problems "\n  declared but not exported: ${missing}")
 endif()
-if(unversioned)
-    string(APPEND problems "\n  exported outside the symbol map's version: ${unversioned}")
+if(versioned)
+    string(APPEND problems "\n  versioned exports (the symbol map has no version): ${versioned}")
 endif()
 if(problems)
     message(FATAL_ERROR "${LIBRARY}:${problems}")
