@@ -4,9 +4,8 @@
 #include <dlfcn.h>
 #include <string.h>
 
-#include <string>
-
 #include "DscEngine.h"
+#include "vok_dl.h"
 
 namespace {
 
@@ -14,29 +13,13 @@ bool g_overrideSet = false;
 DscLink g_override;
 void* g_module = nullptr; // stays loaded for the life of the process
 
-std::string ownFolder() {
-    Dl_info info;
-    if (!dladdr(reinterpret_cast<void*>(&DscCom_BindLink), &info) || !info.dli_fname)
-        return std::string();
-    std::string path = info.dli_fname;
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 void* loadModule() {
     if (g_module)
         return g_module;
-    std::string folder = ownFolder();
-    if (!folder.empty())
-        g_module = dlopen((folder + VOKUSB_LIBRARY_NAME).c_str(), RTLD_NOW | RTLD_LOCAL);
+    g_module = vokc::OpenBeside(reinterpret_cast<void*>(&DscCom_BindLink), VOKUSB_LIBRARY_NAME);
     if (!g_module)
         g_module = dlopen(VOKUSB_LIBRARY_NAME, RTLD_NOW | RTLD_LOCAL);
     return g_module;
-}
-
-template <typename F> bool bind(void* module, const char* name, F*& slot) {
-    slot = reinterpret_cast<F*>(dlsym(module, name));
-    return slot != nullptr;
 }
 
 } // namespace
@@ -58,15 +41,16 @@ int DscCom_BindLink(DscConnection* connection) {
     if (!module)
         return -1;
     DscLink& l = connection->link;
-    bool ok = bind(module, "open_dev", l.open_dev) && bind(module, "open_file", l.open_file) &&
-              bind(module, "getBulkReadSize", l.getBulkReadSize) &&
-              bind(module, "setBulkWriteSize", l.setBulkWriteSize) &&
-              bind(module, "preBulkRead", l.preBulkRead) &&
-              bind(module, "preBulkRead_RT70", l.preBulkRead_RT70) &&
-              bind(module, "preBulkWrite_RT70", l.preBulkWrite_RT70) &&
-              bind(module, "VokUsb_WritePipe", l.WritePipe) &&
-              bind(module, "VokUsb_ReadPipe", l.ReadPipe) &&
-              bind(module, "VokUsb_CloseHandle", l.CloseHandle);
+    bool ok = vokc::Bind(module, "open_dev", l.open_dev) &&
+              vokc::Bind(module, "open_file", l.open_file) &&
+              vokc::Bind(module, "getBulkReadSize", l.getBulkReadSize) &&
+              vokc::Bind(module, "setBulkWriteSize", l.setBulkWriteSize) &&
+              vokc::Bind(module, "preBulkRead", l.preBulkRead) &&
+              vokc::Bind(module, "preBulkRead_RT70", l.preBulkRead_RT70) &&
+              vokc::Bind(module, "preBulkWrite_RT70", l.preBulkWrite_RT70) &&
+              vokc::Bind(module, "VokUsb_WritePipe", l.WritePipe) &&
+              vokc::Bind(module, "VokUsb_ReadPipe", l.ReadPipe) &&
+              vokc::Bind(module, "VokUsb_CloseHandle", l.CloseHandle);
     if (!ok)
         return -1;
     connection->linkBound = 1;

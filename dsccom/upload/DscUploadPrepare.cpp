@@ -16,6 +16,7 @@
 #include "DscUpload.h"
 #include "VokExif.h"
 #include "vok_bytes.h"
+#include "vok_dl.h"
 #include "vok_files.h"
 
 namespace {
@@ -47,42 +48,30 @@ struct ImageLibrary {
     void (*VokImg_FreeBlock)(VokImgBlock*);
 };
 
-template <typename F> bool bind(void* module, const char* name, F*& slot) {
-    slot = reinterpret_cast<F*>(dlsym(module, name));
-    return slot != nullptr;
-}
-
-std::string ownFolder() {
-    Dl_info info;
-    if (!dladdr(reinterpret_cast<void*>(&VokDscCom_PrepareUploadFile), &info) || !info.dli_fname)
-        return std::string();
-    std::string path = info.dli_fname;
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 // The library stays loaded for the life of the process once bound.
 const ImageLibrary* imageLibrary() {
     static ImageLibrary lib;
     static int state = 0; // 0 not tried, 1 bound, -1 failed
     if (state)
         return state > 0 ? &lib : nullptr;
-    void* module = dlopen((ownFolder() + kImageLibrary).c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* module =
+        vokc::OpenBeside(reinterpret_cast<void*>(&VokDscCom_PrepareUploadFile), kImageLibrary);
     if (!module)
         module = dlopen(kImageLibrary, RTLD_NOW | RTLD_LOCAL);
     bool ok =
-        module && bind(module, "IsImageFileType", lib.IsImageFileType) &&
-        bind(module, "VokImg_IsCameraReady", lib.VokImg_IsCameraReady) &&
-        bind(module, "Get_Normal_Jpeg_Format", lib.Get_Normal_Jpeg_Format) &&
-        bind(module, "VokImg_Tiff_GetTagInfo", lib.VokImg_Tiff_GetTagInfo) &&
-        bind(module, "GetExifDataFromFile", lib.GetExifDataFromFile) &&
-        bind(module, "GetExif_MemberData", lib.GetExif_MemberData) &&
-        bind(module, "ChangeFormatToExifAndSave_Size", lib.ChangeFormatToExifAndSave_Size) &&
-        bind(module, "VokImg_Jpeg_ReadDIB", lib.VokImg_Jpeg_ReadDIB) &&
-        bind(module, "CreateAdjustSizeToDSC", lib.CreateAdjustSizeToDSC) &&
-        bind(module, "VokImg_Jpeg_CreateAndSaveFromDIB", lib.VokImg_Jpeg_CreateAndSaveFromDIB) &&
-        bind(module, "SetExifStructInfoMember", lib.SetExifStructInfoMember) &&
-        bind(module, "VokImg_FreeBlock", lib.VokImg_FreeBlock);
+        module && vokc::Bind(module, "IsImageFileType", lib.IsImageFileType) &&
+        vokc::Bind(module, "VokImg_IsCameraReady", lib.VokImg_IsCameraReady) &&
+        vokc::Bind(module, "Get_Normal_Jpeg_Format", lib.Get_Normal_Jpeg_Format) &&
+        vokc::Bind(module, "VokImg_Tiff_GetTagInfo", lib.VokImg_Tiff_GetTagInfo) &&
+        vokc::Bind(module, "GetExifDataFromFile", lib.GetExifDataFromFile) &&
+        vokc::Bind(module, "GetExif_MemberData", lib.GetExif_MemberData) &&
+        vokc::Bind(module, "ChangeFormatToExifAndSave_Size", lib.ChangeFormatToExifAndSave_Size) &&
+        vokc::Bind(module, "VokImg_Jpeg_ReadDIB", lib.VokImg_Jpeg_ReadDIB) &&
+        vokc::Bind(module, "CreateAdjustSizeToDSC", lib.CreateAdjustSizeToDSC) &&
+        vokc::Bind(module, "VokImg_Jpeg_CreateAndSaveFromDIB",
+                   lib.VokImg_Jpeg_CreateAndSaveFromDIB) &&
+        vokc::Bind(module, "SetExifStructInfoMember", lib.SetExifStructInfoMember) &&
+        vokc::Bind(module, "VokImg_FreeBlock", lib.VokImg_FreeBlock);
     state = ok ? 1 : -1;
     return ok ? &lib : nullptr;
 }

@@ -6,7 +6,8 @@
 #include <link.h>
 
 #include <cstring>
-#include <string>
+
+#include "vok_dl.h"
 
 namespace vokui {
 namespace {
@@ -41,15 +42,8 @@ bool CoreLoaded() {
 }
 
 void* PluginSymbol(const void* anchor, const char* file, const char* symbol) {
-    Dl_info info;
-    if (!::dladdr(anchor, &info) || !info.dli_fname)
-        return nullptr;
-    std::string path = info.dli_fname;
-    const std::string::size_type slash = path.rfind('/');
-    path = slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-    path += file;
     // Never closed: a library holding Qt objects cannot be unloaded safely.
-    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = vokc::OpenBeside(anchor, file);
     return handle ? ::dlsym(handle, symbol) : nullptr;
 }
 
