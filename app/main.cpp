@@ -7,6 +7,7 @@
 #include "program_strings.h"
 #include "settings_file.h"
 #include "single_instance.h"
+#include "state_dump.h"
 #include "test_hooks.h"
 
 #include <QApplication>
@@ -78,7 +79,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<qubex::StateDumper> dumper;
     std::unique_ptr<qubex::DriveServer> drive;
     if (const char* path = std::getenv("VOK_STATE_DUMP"); path && *path)
-        dumper = std::make_unique<qubex::StateDumper>(&frame, QString::fromLocal8Bit(path));
+        dumper = std::make_unique<qubex::StateDumper>(
+            [&frame] { return qubex::StateDumpText(frame.Dump()); }, QString::fromLocal8Bit(path));
     if (const char* path = std::getenv("VOK_DRIVE"); path && *path)
         drive = std::make_unique<qubex::DriveServer>(&frame, dumper.get(),
                                                      QString::fromLocal8Bit(path));

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 
 #include "DscEngine.h"
+#include "vok_process.h"
 
 namespace {
 
@@ -30,14 +31,7 @@ double scaled(int milliseconds) {
 } // namespace
 
 double DscCom_TimeScale(void) {
-    const char* text = getenv("VOK_TIME_SCALE");
-    if (!text || !*text)
-        return 1.0;
-    char* end = nullptr;
-    double f = strtod(text, &end);
-    if (end == text || !(f >= 0) || f > 1000)
-        return 1.0;
-    return f;
+    return vokc::TimeScale();
 }
 
 void DscCom_DispatchOne(void) {

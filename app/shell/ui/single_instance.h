@@ -4,12 +4,10 @@
 #ifndef QUBEX_SINGLE_INSTANCE_H
 #define QUBEX_SINGLE_INSTANCE_H
 
-#include <QObject>
+#include "vok_instance.h"
 
 #include <functional>
 #include <string>
-
-class QLocalServer;
 
 namespace qubex {
 
@@ -19,17 +17,9 @@ bool HandToRunningCopy(const std::string& commandLine);
 
 /* The running copy's side: calls onHandoff (which reads the hand-off file) for each later
  * start, before answering it. */
-class InstanceServer : public QObject {
-    Q_OBJECT
+class InstanceServer : public vokc::InstanceServer {
   public:
     explicit InstanceServer(std::function<void()> onHandoff, QObject* parent = nullptr);
-    ~InstanceServer() override;
-    /* Starts listening; false when another copy got there first. */
-    bool Listen();
-
-  private:
-    std::function<void()> onHandoff_;
-    QLocalServer* server_;
 };
 
 } // namespace qubex

@@ -12,77 +12,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
-#include <QSocketNotifier>
 #include <QTimer>
 
-#include <csignal>
-#include <fcntl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace qubex {
-namespace {
-
-/* SIGUSR1 reaches the event loop through a socket pair. */
-int g_signalPipe[2] = {-1, -1};
-
-void OnSigusr1(int) {
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &byte, 1);
-    errno = saved;
-}
-
-/* Polling interval: two quiet polls in a row (at most 200 ms) mean the state has settled. */
-constexpr int kPollMs = 100;
-
-} // namespace
-
-StateDumper::StateDumper(FrameWindow* frame, QString path)
-    : frame_(frame), path_(std::move(path)), timer_(new QTimer(this)) {
-    connect(timer_, &QTimer::timeout, this, &StateDumper::Poll);
-    timer_->start(kPollMs);
-    if (g_signalPipe[0] < 0 &&
-        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) == 0) {
-        ::fcntl(g_signalPipe[1], F_SETFL, O_NONBLOCK);
-        struct sigaction action {};
-        action.sa_handler = OnSigusr1;
-        action.sa_flags = SA_RESTART;
-        sigemptyset(&action.sa_mask);
-        ::sigaction(SIGUSR1, &action, nullptr);
-    }
-    if (g_signalPipe[0] >= 0) {
-        signalNotifier_ = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
-        connect(signalNotifier_, &QSocketNotifier::activated, this, [this] {
-            char buffer[64];
-            [[maybe_unused]] ssize_t n = ::read(g_signalPipe[0], buffer, sizeof buffer);
-            WriteNow();
-        });
-    }
-}
-
-StateDumper::~StateDumper() {
-    // At exit, whatever the state is then.
-    WriteNow();
-}
-
-void StateDumper::WriteNow() {
-    const QByteArray text = StateDumpText(frame_->Dump());
-    if (WriteStateDump(path_.toStdString(), text))
-        written_ = text;
-    seen_ = text;
-}
-
-void StateDumper::Poll() {
-    const QByteArray text = StateDumpText(frame_->Dump());
-    if (text != seen_) {
-        seen_ = text;
-        return;
-    }
-    if (text != written_ && WriteStateDump(path_.toStdString(), text))
-        written_ = text;
-}
 
 DriveServer::DriveServer(FrameWindow* frame, StateDumper* dumper, QString path)
     : frame_(frame), dumper_(dumper), path_(std::move(path)), server_(new QLocalServer(this)) {

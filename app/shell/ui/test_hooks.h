@@ -8,33 +8,16 @@
 #include <QByteArray>
 #include <QObject>
 
+#include "vok_state_dumper.h"
+
 class QLocalServer;
 class QLocalSocket;
-class QSocketNotifier;
-class QTimer;
 
 namespace qubex {
 
 class FrameWindow;
 
-class StateDumper : public QObject {
-    Q_OBJECT
-  public:
-    /* Lives shorter than the frame; writes a last dump when it goes. */
-    StateDumper(FrameWindow* frame, QString path);
-    ~StateDumper() override;
-    /* Writes the dump now. */
-    void WriteNow();
-
-  private:
-    void Poll();
-    FrameWindow* frame_;
-    QString path_;
-    QTimer* timer_;
-    QSocketNotifier* signalNotifier_ = nullptr;
-    QByteArray seen_;
-    QByteArray written_;
-};
+using vokc::StateDumper;
 
 class DriveServer : public QObject {
     Q_OBJECT
