@@ -52,16 +52,26 @@ MonWorker::~MonWorker() {
     Stop();
 }
 
-void MonWorker::Start() {
-    assert(!thread_.joinable());
+void MonWorker::Begin() {
     state_.running = true;
     state_.pollingAllowed = true;
     state_.devicePresent = true;
     state_.pollInterval = kMonFirstIntervalMs;
+}
+
+void MonWorker::Start() {
+    assert(!thread_.joinable());
+    Begin();
     thread_ = std::thread([this] {
         while (state_.running)
             Round();
     });
+}
+
+void MonWorker::Run() {
+    Begin();
+    while (state_.running)
+        Round();
 }
 
 void MonWorker::Stop() {

@@ -63,6 +63,9 @@ class MonWorker {
     const MonState& state() const { return state_; }
     /* Starts the thread with the running, polling-allowed and device-present flags set. */
     void Start();
+    /* Runs the rounds on the calling thread until the running flag is cleared (from another
+     * thread or a signal handler). */
+    void Run();
     /* Clears the running flag and waits until the worker has left the camera and ended. */
     void Stop();
     /* One round of the loop; the thread runs it while running is set. */
@@ -72,6 +75,7 @@ class MonWorker {
     void RequestReset() { state_.resetPending = true; }
 
   private:
+    void Begin();
     /* Marks the camera as the monitor's (Now_Toking = 1) and checks the store once more; false
      * (and nothing held) when the store cannot be read or written or another program took the
      * camera meanwhile. */

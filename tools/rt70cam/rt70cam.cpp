@@ -12,6 +12,7 @@
 #include "cam_common.h"
 #include "cam_get.h"
 #include "cam_put.h"
+#include "cam_watch.h"
 
 namespace {
 
@@ -20,11 +21,11 @@ const char kTitle[] = "rt70cam";
 int usage() {
     fprintf(stderr,
             "usage: rt70cam identify | ls | get-all | get | thumb | browse | put | rm | clock |\n"
-            "               reset-button\n"
+            "               reset-button | watch\n"
             "  identify  print the camera variant\n"
             "  ls        one line per image: folder image kind size\n"
-            "%s%s%s",
-            kCamGetUsage, kCamBrowseUsage, kCamPutUsage);
+            "%s%s%s%s",
+            kCamGetUsage, kCamBrowseUsage, kCamPutUsage, kCamWatchUsage);
     return 2;
 }
 
@@ -79,6 +80,8 @@ int main(int argc, char** argv) {
         return CamGet_Main(argc, argv, kTitle);
     if (argc >= 2 && (strcmp(argv[1], "thumb") == 0 || strcmp(argv[1], "browse") == 0))
         return CamBrowse_Main(argc, argv, kTitle);
+    if (argc >= 2 && strcmp(argv[1], "watch") == 0)
+        return CamWatch_Main(argc, argv);
     if (argc >= 2 && CamPut_Handles(argv[1]))
         return CamPut_Main(argc, argv, kTitle);
     if (argc != 2)
