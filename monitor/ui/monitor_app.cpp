@@ -149,6 +149,9 @@ QByteArray MonitorApp::DumpText() const {
             d.dialogs.push_back(
                 {dialog->objectName().toStdString(), dialog->windowTitle().toStdString()});
     QJsonObject o = qubex::StateDumpJson(d);
+    // The main program's own keys mean nothing here.
+    o.remove("camera");
+    o.remove("open_requests");
     o["tray"] = QJsonObject{{"tip", kTip}, {"visible", tray_ && tray_->isVisible()}};
     o["polling"] = worker_.state().running && worker_.state().pollingAllowed;
     return QJsonDocument(o).toJson(QJsonDocument::Indented);
