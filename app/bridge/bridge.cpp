@@ -45,6 +45,15 @@ int ShowQuery(void* owner, int number, const std::string& caption) {
     return VokDsc_Msg_Query(owner, number, caption.c_str());
 }
 
+int ShowErrorText(void* owner, int number, const std::string& text, const std::string& caption) {
+    return VokDsc_Msg_Box(owner, VOK_BOX_ERROR, number, text.c_str(), caption.c_str(), 0);
+}
+
+int AskYesNoCancel(void* owner, int number, const std::string& text, const std::string& caption) {
+    return VokDsc_Msg_Box(owner, VOK_BOX_YESNOCANCEL, number, text.c_str(), caption.c_str(),
+                          VOK_MB_ICONWARNING);
+}
+
 namespace {
 
 void SetEventNumber(const char* name, int32_t value) {
@@ -147,6 +156,35 @@ Coded CompressBmpToJpeg(const std::string& bmpPath, const std::string& jpegPath,
     return FromLibrary(VokImg_Jpeg_SaveDIBProgress(dib.get(), jpegPath.c_str(), quality,
                                                    sampling.c_str(), ReportRows,
                                                    const_cast<RowsFunction*>(&rows)));
+}
+
+bool ImageDate(const char* path, int* year, int* month, int* day) {
+    // Only a file with a JPEG header has a date; the header read also classifies it.
+    VokImgBlock* header = GetJpegHeaderFromFile(path);
+    if (!header)
+        return false;
+    const int cls = CheckJpegHeaderFormat(header);
+    VokImg_FreeBlock(header);
+    ExifDate date{};
+    ImageInfo info{};
+    const bool exif = (cls == VOK_JPEG_CLASS_EXIF || cls == VOK_JPEG_CLASS_CIFF_EXIF) &&
+                      Get_Exif_Info(path, &info) && SetStructExifDate(info, &date);
+    if (!exif && !Get_Image_Time_Stamp2(path, &date, nullptr))
+        return false;
+    *year = date.year;
+    *month = date.month;
+    *day = date.day;
+    return true;
+}
+
+std::vector<uint8_t> JpegScaledDib(const char* path, uint32_t minWidth, uint32_t minHeight,
+                                   uint32_t* width, uint32_t* height) {
+    std::vector<uint8_t> dib;
+    std::unique_ptr<VokImgBlock, BlockDeleter> block(
+        VokImg_Jpeg_ReadScaledDIB(path, minWidth, minHeight, width, height));
+    if (block)
+        dib.assign(block->data, block->data + block->size);
+    return dib;
 }
 
 } // namespace qubex::bridge

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qubex::bridge {
 
@@ -23,6 +24,11 @@ std::string TextWith(int number, const std::string& field);
 int ShowError(void* owner, int number, const std::string& caption);
 int ShowMessage(void* owner, int number, const std::string& caption);
 int ShowQuery(void* owner, int number, const std::string& caption);
+/* A box of the catalogue's kind 0 (error) with a text built by the caller from entry number. */
+int ShowErrorText(void* owner, int number, const std::string& text, const std::string& caption);
+/* Yes, No and Cancel with the warning icon (a save prompt filled by the caller): 6 yes, 7 no,
+ * 2 cancel. */
+int AskYesNoCancel(void* owner, int number, const std::string& text, const std::string& caption);
 
 /* ---- The shared settings key ---- */
 /* Active = 1 and APP_HANDLE = pid under Event_App (an event start or an open connection). */
@@ -60,6 +66,15 @@ Coded DecodeJpegToBmp(const std::string& jpegPath, const std::string& bmpPath,
  * the BMP cannot be read. */
 Coded CompressBmpToJpeg(const std::string& bmpPath, const std::string& jpegPath, int quality,
                         const std::string& sampling, const RowsFunction& rows);
+
+/* ---- Album pictures ---- */
+/* The day an album shows for an image file: for a JPEG its Exif date, else the file's
+ * last-write day; none (false) for any other file. */
+bool ImageDate(const char* path, int* year, int* month, int* day);
+/* The JPEG decoded at libjpeg's smallest scale still covering minWidth x minHeight, as a
+ * 24-bit packed bitmap, with the picture's full size; empty on any failure. */
+std::vector<uint8_t> JpegScaledDib(const char* path, uint32_t minWidth, uint32_t minHeight,
+                                   uint32_t* width, uint32_t* height);
 
 /* A block the libraries hand over that the caller frees with free(). */
 struct FreeDeleter {

@@ -429,6 +429,8 @@ void FrameWindow::Dispatch(int id) {
         camera::RunCommand(this, id);
         break;
     case Owner::Image:
+        if ((id == CMD_SAVE || id == CMD_SAVE_AS) && album::RunCommand(this, id))
+            break; // the active window is an album
         image::RunCommand(this, id);
         break;
     case Owner::Album:
@@ -464,6 +466,11 @@ void FrameWindow::FileOpen() {
 }
 
 void FrameWindow::OpenFile(const QString& path, const QString& title) {
+    if (album::IsAlbumPath(path)) {
+        openRequests_.push_back(path.toStdString());
+        album::CreateAlbumWindow(this, path);
+        return;
+    }
     for (QMdiSubWindow* sub : mdi_->subWindowList()) {
         QWidget* w = ChildWidget(sub);
         if (w->property(child::kKind).toInt() == KIND_IMAGE &&
@@ -735,6 +742,12 @@ std::optional<QString> FrameWindow::TakeNextFileAnswer(int* type) {
     nextFile_.reset();
     nextFileType_ = -1;
     return answer;
+}
+
+QVariantList FrameWindow::TakeFileAnswer() {
+    int type = -1;
+    const std::optional<QString> answer = TakeNextFileAnswer(&type);
+    return answer ? QVariantList{*answer, type} : QVariantList();
 }
 
 StateDump FrameWindow::Dump() const {

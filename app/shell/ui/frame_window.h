@@ -64,6 +64,8 @@ class FrameWindow : public QMainWindow {
     /* The next file dialog returns this path (and Save As type) without showing itself. */
     void SetNextFileAnswer(const QString& path, int type);
     std::optional<QString> TakeNextFileAnswer(int* type = nullptr);
+    /* The same for the subsystems' dialogs, through the meta-object: {path, type} or {}. */
+    Q_INVOKABLE QVariantList TakeFileAnswer();
 
     /* Nonzero while a command runs; the connection library's busy query answers it. */
     bool Busy() const { return busy_ > 0; }
