@@ -1,0 +1,162 @@
+/* qubex and vokalbum as processes, driven and observed from outside: an album made and
+ * marked by vokalbum opens through File Open with the drive's answer, the state dump lists the
+ * entries vokalbum lists, and Save As with type 1 writes an album that vokalbum reads the same. */
+#include "image_builders.h"
+#include "vok_test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <chrono>
+#include <sstream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
+
+using namespace voktest;
+
+namespace {
+
+QJsonObject ReadDump(const std::string& path) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(ReadFile(path))).object();
+}
+
+QJsonObject WaitForDump(const std::string& path,
+                        const std::function<bool(const QJsonObject&)>& ready) {
+    for (int i = 0; i < 600; ++i) {
+        const QJsonObject dump = ReadDump(path);
+        if (!dump.isEmpty() && ready(dump))
+            return dump;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ADD_FAILURE() << "the state dump never got ready: " << ReadFile(path);
+    return ReadDump(path);
+}
+
+/* One line to the drive socket and its answer. */
+std::string Drive(const std::string& socketPath, const std::string& line) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
+    for (int i = 0; i < 600; ++i) {
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    const std::string out = line + "\n";
+    EXPECT_EQ(::write(fd, out.data(), out.size()), static_cast<ssize_t>(out.size()));
+    std::string answer;
+    char c;
+    while (::read(fd, &c, 1) == 1 && c != '\n')
+        answer += c;
+    ::close(fd);
+    return answer;
+}
+
+/* vokalbum ls as a dump would list it: "path marked" per entry. */
+std::string ListedEntries(const std::string& album) {
+    const ProgramRun r = RunShell(ShellQuote(TestBin("vokalbum")) + " ls " + ShellQuote(album));
+    EXPECT_EQ(r.status, 0) << r.out;
+    std::istringstream in(r.out);
+    std::string line, text;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string index, mark, size, path;
+        std::getline(fields, index, '\t');
+        std::getline(fields, mark, '\t');
+        std::getline(fields, size, '\t');
+        std::getline(fields, path);
+        text += path + " " + mark + "\n";
+    }
+    return text;
+}
+
+std::string DumpedEntries(const QJsonObject& child) {
+    std::string text;
+    for (const QJsonValue& v : child["entries"].toArray()) {
+        const QJsonObject e = v.toObject();
+        text +=
+            e["path"].toString().toStdString() + " " + (e["marked"].toBool() ? "1" : "0") + "\n";
+    }
+    return text;
+}
+
+class AlbumProcess : public ::testing::Test {
+  protected:
+    void SetUp() override { ::chmod(home_.dir.c_str(), 0700); }
+    std::string Path(const std::string& name) const { return home_.dir + "/" + name; }
+    TempHome home_{"qubexalbumproc"};
+    ScopedEnv log_{"VOK_MSG_LOG", home_.dir + "/messages.log"};
+    ScopedEnv answer_{"VOK_MSG_ANSWER", "ok"};
+    ScopedEnv lang_{"LANG", "C"};
+};
+
+} // namespace
+
+TEST_F(AlbumProcess, AnAlbumMadeByVokalbumOpensListsTheSameEntriesAndSavesAsTypeOne) {
+    std::string files;
+    for (const char* name : {"a.jpg", "b c.jpg", "d.jpg"}) {
+        ASSERT_TRUE(imgtest::write_file(Path(name), imgtest::make_jpeg(200, 150)));
+        files += " " + ShellQuote(Path(name));
+    }
+    const std::string vokalbum = ShellQuote(TestBin("vokalbum"));
+    ASSERT_EQ(RunShell(vokalbum + " make " + ShellQuote(Path("made.alb")) + files).status, 0);
+    ASSERT_EQ(RunShell(vokalbum + " mark " + ShellQuote(Path("made.alb")) + " 2").status, 0);
+    const std::string listed = ListedEntries(Path("made.alb"));
+    ASSERT_EQ(listed, Path("a.jpg") + " 0\n" + Path("b c.jpg") + " 1\n" + Path("d.jpg") + " 0\n");
+
+    const std::string dump = Path("state.json");
+    const std::string drive = Path("drive.sock");
+    pid_t pid;
+    {
+        ScopedEnv d("VOK_STATE_DUMP", dump), s("VOK_DRIVE", drive);
+        pid = SpawnQuiet({TestBin("qubex")});
+    }
+    WaitForDump(dump, [](const QJsonObject& d) {
+        return d["frame"].toObject()["visible"].toBool() && d["dialogs"].toArray().isEmpty();
+    });
+    EXPECT_EQ(Drive(drive, "file " + Path("made.alb")), "ok");
+    EXPECT_EQ(Drive(drive, "command 100"), "ok");
+    EXPECT_EQ(Drive(drive, "dump"), "ok");
+    QJsonObject d = ReadDump(dump);
+    QJsonArray children = d["children"].toArray();
+    ASSERT_EQ(children.size(), 1) << ReadFile(dump);
+    QJsonObject album = children[0].toObject();
+    EXPECT_EQ(album["kind"].toInt(), 2);
+    EXPECT_EQ(album["class"].toString(), "VOKAlbumChild");
+    EXPECT_EQ(album["title"].toString(), "made.alb");
+    EXPECT_EQ(album["path"].toString().toStdString(), Path("made.alb"));
+    EXPECT_FALSE(album["modified"].toBool(true));
+    EXPECT_EQ(DumpedEntries(album), listed);
+    EXPECT_EQ(album["entries"].toArray()[1].toObject()["name"].toString(), "b c.jpg");
+    // The album's Edit commands and Save are enabled; Copy waits for a current entry.
+    const QJsonObject menus = d["menus"].toObject();
+    EXPECT_TRUE(menus["143"].toObject()["enabled"].toBool());
+    EXPECT_TRUE(menus["101"].toObject()["enabled"].toBool());
+    EXPECT_FALSE(menus["140"].toObject()["enabled"].toBool(true));
+
+    // Save As with type 1: ".alb" added, the window takes the new name.
+    EXPECT_EQ(Drive(drive, "file " + Path("copy") + " 1"), "ok");
+    EXPECT_EQ(Drive(drive, "command 107"), "ok");
+    EXPECT_EQ(Drive(drive, "dump"), "ok");
+    d = ReadDump(dump);
+    album = d["children"].toArray()[0].toObject();
+    EXPECT_EQ(album["title"].toString(), "copy.alb");
+    EXPECT_EQ(album["path"].toString().toStdString(), Path("copy.alb"));
+    EXPECT_EQ(ListedEntries(Path("copy.alb")), listed);
+    EXPECT_EQ(ReadFile(Path("copy.alb")), ReadFile(Path("made.alb")))
+        << "the same album written again is the same bytes";
+
+    // A second open of the same album is refused with 183.
+    EXPECT_EQ(Drive(drive, "file " + Path("copy.alb")), "ok");
+    EXPECT_EQ(Drive(drive, "command 100"), "ok");
+    EXPECT_NE(ReadFile(Path("messages.log")).find("message 183 "), std::string::npos);
+    EXPECT_EQ(Drive(drive, "quit"), "ok");
+    EXPECT_EQ(WaitExit(pid), 0);
+    EXPECT_EQ(ReadDump(dump)["children"].toArray().size(), 0);
+}
