@@ -259,8 +259,6 @@ void ImageButton::mousePressEvent(QMouseEvent* event) {
     setCursor(Qt::DragCopyCursor);
 }
 
-void ImageButton::mouseMoveEvent(QMouseEvent*) {}
-
 void ImageButton::mouseReleaseEvent(QMouseEvent* event) {
     if (!dragging_)
         return;
@@ -285,7 +283,12 @@ bool ImageButton::eventFilter(QObject* watched, QEvent* event) {
         if (i >= 0)
             album_->SetCurrent(i);
         name_->setReadOnly(false);
+        typed_ = name_->text();
     }
+    // Leaving the field without a change ends the editing; a change is renamed on its own.
+    if (watched == name_ && event->type() == QEvent::FocusOut && !name_->isReadOnly() &&
+        !album_->Renaming() && name_->text() == typed_)
+        name_->setReadOnly(true);
     return QWidget::eventFilter(watched, event);
 }
 
@@ -301,8 +304,10 @@ AlbumWindow::AlbumWindow(QWidget* frame, Album album, AlbumSources sources)
     setWidget(canvas_);
     setWidgetResizable(false);
     canvas_->setAutoFillBackground(true);
-    for (size_t i = 0; i < album_.entries.size(); ++i)
+    for (size_t i = 0; i < album_.entries.size(); ++i) {
         buttons_.push_back(new ImageButton(this, canvas_));
+        Refresh(i);
+    }
     LayOut();
 }
 
@@ -333,7 +338,6 @@ void AlbumWindow::LayOut() {
         const Point at = ButtonPosition(i);
         buttons_[i]->move(at.x, at.y);
         buttons_[i]->show();
-        Refresh(i);
     }
     QMdiSubWindow* sub = subWindow();
     if (sub && !sub->isMaximized() && !sub->isMinimized()) {
@@ -380,6 +384,7 @@ int AlbumWindow::AddPicture(const std::string& path, const Dib& picture) {
         return rc;
     }
     buttons_.push_back(new ImageButton(this, canvas_));
+    Refresh(buttons_.size() - 1);
     LayOut();
     return kMsgNone;
 }
@@ -393,6 +398,7 @@ int AlbumWindow::AddFile(const std::string& path) {
         return rc;
     }
     buttons_.push_back(new ImageButton(this, canvas_));
+    Refresh(buttons_.size() - 1);
     LayOut();
     return kMsgNone;
 }
@@ -500,6 +506,8 @@ void AlbumWindow::Cut() {
     RemoveEntry(&album_, index);
     delete buttons_[index];
     buttons_.erase(buttons_.begin() + long(index));
+    if (album_.current >= 0)
+        Refresh(size_t(album_.current));
     LayOut();
 }
 

@@ -32,7 +32,6 @@ class ImageButton : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -42,6 +41,7 @@ class ImageButton : public QWidget {
     AlbumWindow* album_;
     QImage thumbnail_;
     QString date_;
+    QString typed_; // the name when editing began
     bool current_ = false;
     bool dragging_ = false;
     QCheckBox* mark_;

@@ -25,7 +25,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
-#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -129,6 +128,8 @@ TEST_F(AlbumWindowTest, ADozenPicturesAreAddedMarkedRenamedMovedSavedAndReopened
     FrameWindow frame(Options());
     frame.show();
     frame.resize(1000, 800);
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
     frame.RunCommand(CMD_NEW_ALBUM);
     AlbumWindow* one = Active(frame);
     ASSERT_NE(one, nullptr);
@@ -223,6 +224,13 @@ TEST_F(AlbumWindowTest, ADozenPicturesAreAddedMarkedRenamedMovedSavedAndReopened
     EXPECT_EQ(name->text(), "holiday.2026.jpg");
     EXPECT_EQ(::access(pictures[3].c_str(), F_OK), -1);
     pictures[3] = Path("holiday.2026.jpg");
+    // Clicking elsewhere without a change ends the editing.
+    QLineEdit* first = one->button(0)->nameField();
+    QTest::mouseClick(first, Qt::LeftButton);
+    EXPECT_FALSE(first->isReadOnly());
+    QTest::mouseClick(one->button(1), Qt::LeftButton, {}, QPoint(60, 60));
+    EXPECT_TRUE(first->isReadOnly());
+    EXPECT_EQ(one->album().current, 1);
 
     // Double click opens the picture, or brings forward the window that shows it (183).
     auto* shown = new QWidget;
