@@ -159,17 +159,24 @@ Coded CompressBmpToJpeg(const std::string& bmpPath, const std::string& jpegPath,
 }
 
 bool ImageDate(const char* path, int* year, int* month, int* day) {
-    // Only a file with a JPEG header has a date; the header read also classifies it.
-    VokImgBlock* header = GetJpegHeaderFromFile(path);
+    // Only a file with a JPEG header has a date; the header read also classifies it, and an
+    // Exif file's record comes from the same bytes.
+    std::unique_ptr<VokImgBlock, BlockDeleter> header(GetJpegHeaderFromFile(path));
     if (!header)
         return false;
-    const int cls = CheckJpegHeaderFormat(header);
-    VokImg_FreeBlock(header);
+    const int cls = CheckJpegHeaderFormat(header.get());
     ExifDate date{};
-    ImageInfo info{};
-    const bool exif = (cls == VOK_JPEG_CLASS_EXIF || cls == VOK_JPEG_CLASS_CIFF_EXIF) &&
-                      Get_Exif_Info(path, &info) && SetStructExifDate(info, &date);
-    if (!exif && !Get_Image_Time_Stamp2(path, &date, nullptr))
+    bool found = false;
+    if (cls == VOK_JPEG_CLASS_EXIF || cls == VOK_JPEG_CLASS_CIFF_EXIF) {
+        std::unique_ptr<VokImgBlock, BlockDeleter> exif(GetExifDataFromJpegHeader(header.get()));
+        ImageInfo info{};
+        // The record's date counts even when the block has no interoperability index.
+        if (exif) {
+            Get_Exif_Info_Sub(exif.get(), &info);
+            found = SetStructExifDate(info, &date) != 0;
+        }
+    }
+    if (!found && !Get_Image_Time_Stamp2(path, &date, nullptr))
         return false;
     *year = date.year;
     *month = date.month;

@@ -160,6 +160,14 @@ bool RunCommand(QWidget* frame, int command) {
     }
 }
 
+std::vector<AlbumPicture> AlbumPictures(const QWidget* album) {
+    std::vector<AlbumPicture> pictures;
+    if (const auto* window = qobject_cast<const AlbumWindow*>(album))
+        for (const Entry& e : window->album().entries)
+            pictures.push_back({QString::fromStdString(e.path), e.marked});
+    return pictures;
+}
+
 QWidget* DownloadAlbum(QWidget* frame, QWidget* current) {
     auto* album = qobject_cast<AlbumWindow*>(current);
     if (album && album->album().entries.size() < kMaxEntries)

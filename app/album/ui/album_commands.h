@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <vector>
+
 class QWidget;
 
 namespace qubex::album {
@@ -23,6 +25,14 @@ bool IsAlbumPath(const QString& path);
  * already (that window is restored and activated), or the reader's message. The window is the
  * widget inside the MDI sub-window. */
 QWidget* CreateAlbumWindow(QWidget* frame, const QString& path);
+
+/* The pictures of an album window in album order, with their selection marks (album printing
+ * and mail take the marked ones); empty for any other widget. */
+struct AlbumPicture {
+    QString path;
+    bool marked = false;
+};
+std::vector<AlbumPicture> AlbumPictures(const QWidget* album);
 
 /* For the camera's downloaded images (the connection library's status codes 1 and 2):
  *   QPointer<QWidget> album;                  // one per connection, cleared when it closes

@@ -47,23 +47,16 @@ std::string Caption(QWidget* frame) {
     return frame ? frame->windowTitle().toStdString() : std::string("qubex");
 }
 
-/* A 24-bit bottom-up packed bitmap as an image. */
+/* A 24-bit packed bitmap as an image ready for drawing. */
 QImage ImageOfDib(const Dib& dib) {
     image::DibInfo info;
     if (!image::DibFacts(dib, &info) || info.bits != 24 || info.compression != 0)
         return QImage();
-    QImage out(int(info.width), int(info.height), QImage::Format_RGB888);
-    for (uint32_t y = 0; y < info.height; ++y) {
-        const uint32_t row = info.topDown ? y : info.height - 1 - y;
-        const uint8_t* src = dib.data() + info.pixelOffset + size_t(info.stride) * row;
-        uchar* dst = out.scanLine(int(y));
-        for (uint32_t x = 0; x < info.width; ++x) {
-            dst[3 * x] = src[3 * x + 2];
-            dst[3 * x + 1] = src[3 * x + 1];
-            dst[3 * x + 2] = src[3 * x];
-        }
-    }
-    return out;
+    const QImage rows(dib.data() + info.pixelOffset, int(info.width), int(info.height),
+                      qsizetype(info.stride), QImage::Format_BGR888);
+    // Bottom-up rows are turned over; the copy no longer refers to the bitmap's bytes.
+    QImage upright = info.topDown ? rows.copy() : rows.mirrored();
+    return upright.convertToFormat(QImage::Format_RGB32);
 }
 
 /* An image from another program's clipboard as a 24-bit packed bitmap. */
