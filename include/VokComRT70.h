@@ -225,11 +225,21 @@ VOK_API int VokDscCom_Upload(VokUploadRecord* records, int32_t count, int32_t* s
 
 /* Tool operation, the owner's answer to WM_DSC_QUERYFILE: prepares record->pathA for the
  * camera and returns the upload kind. A camera-ready JPEG goes as it is (1); any other JPEG
- * or an acceptable TIFF is converted into a camera-form copy, a new file in tempFolder (the
- * temporary folder when null), named in pathB (2). Pictures beyond the camera's sizes are
+ * is converted into a camera-form copy, a new file in tempFolder (the temporary folder when
+ * null), named in pathB (2); an acceptable TIFF goes whole after a camera-form still made
+ * from it, named in pathB (4). Pictures beyond the camera's sizes are
  * fitted into 2048 x 1536, and an Exif orientation other than 1 is turned upright first.
  * 0: the file cannot go to the camera (nothing is left behind). Shows no message. */
 VOK_API int32_t VokDscCom_PrepareUploadFile(VokUploadRecord* record, const char* tempFolder);
+
+/* Tool operation, the owner's answer to WM_DSC_QUERYFILE for a movie that it found fit for the
+ * camera: the movie's first picture (a packed bitmap of stillSize bytes) becomes a camera-form
+ * still in tempFolder, named in pathB, whose maker note tells a motion movie (motion nonzero)
+ * from a picture with sound and says whether the movie has sound; the still goes first, then
+ * the movie (3). 0 when the still cannot be made (nothing is left behind). Shows no message. */
+VOK_API int32_t VokDscCom_PrepareUploadMovie(VokUploadRecord* record, const char* tempFolder,
+                                             const void* still, uint32_t stillSize, int32_t motion,
+                                             int32_t sound);
 
 /* ---- Clock, deletion and button reset ---- */
 

@@ -1,5 +1,6 @@
 // Preparing a file for the camera, the owner's answer to the upload's kind question: a
-// camera-ready JPEG goes as it is, any other JPEG or an RGB TIFF becomes a camera-form copy.
+// camera-ready JPEG goes as it is, any other JPEG becomes a camera-form copy, an RGB TIFF goes
+// with a camera-form still, and a movie with the still of its first picture.
 // The image library is loaded by file name when first needed and bound by name, so that the
 // connection library never loads it at start.
 #include <dlfcn.h>
@@ -18,6 +19,7 @@
 #include "vok_bytes.h"
 #include "vok_dl.h"
 #include "vok_files.h"
+#include "vok_tag_overrides.h"
 
 namespace {
 
@@ -43,8 +45,6 @@ struct ImageLibrary {
                                           uint32_t);
     int (*VokImg_Jpeg_CreateAndSaveFromDIB)(const VokImgBlock*, const char*, const ExifTagEntry*,
                                             uint32_t, int);
-    void (*SetExifStructInfoMember)(ExifTagEntry*, uint16_t, uint16_t, uint32_t, uint32_t, uint32_t,
-                                    const void*);
     void (*VokImg_FreeBlock)(VokImgBlock*);
 };
 
@@ -70,7 +70,6 @@ const ImageLibrary* imageLibrary() {
         vokc::Bind(module, "CreateAdjustSizeToDSC", lib.CreateAdjustSizeToDSC) &&
         vokc::Bind(module, "VokImg_Jpeg_CreateAndSaveFromDIB",
                    lib.VokImg_Jpeg_CreateAndSaveFromDIB) &&
-        vokc::Bind(module, "SetExifStructInfoMember", lib.SetExifStructInfoMember) &&
         vokc::Bind(module, "VokImg_FreeBlock", lib.VokImg_FreeBlock);
     state = ok ? 1 : -1;
     return ok ? &lib : nullptr;
@@ -86,18 +85,11 @@ bool regularSize(const char* path, uint32_t* size) {
     return true;
 }
 
-// The Model and MakerNote overrides of the camera form. Every copy goes as a picture of its
-// own (kind 2), so the two maker bytes are 0 and 0, TIFF sources included.
-void makeOverrides(const ImageLibrary& lib, ExifTagEntry overrides[2]) {
-    char model[16];
-    size_t n = strlen(kProductName);
-    // Padded to an even length: an odd name takes its terminator, an even one a blank too.
-    snprintf(model, sizeof model, "%s%s", kProductName, n % 2 ? "" : " ");
-    lib.SetExifStructInfoMember(&overrides[0], 272, 2, static_cast<uint32_t>(strlen(model) + 1), 0,
-                                0, model);
-    const uint8_t maker[6] = {'V', 'O', 'K', 'D', 0, 0};
-    lib.SetExifStructInfoMember(&overrides[1], 37500, 7, sizeof maker, 0, 0, maker);
-}
+// Maker bytes of the camera form: what the still stands for.
+const uint8_t kMakerPicture = 0;
+const uint8_t kMakerTiffStill = 6;
+const uint8_t kMakerMotionStill = 5;
+const char kMakerText[] = "VOKD";
 
 bool newTempFile(const char* folder, char* path) {
     const char* base = folder && *folder ? folder : getenv("TMPDIR");
@@ -199,8 +191,10 @@ int32_t VokDscCom_PrepareUploadFile(VokUploadRecord* r, const char* tempFolder) 
             r->sizeA = 0;
             return DSC_UPLOAD_SKIP;
         }
+        // A TIFF goes whole, after a still that the camera shows for it.
         ExifTagEntry overrides[2];
-        makeOverrides(*lib, overrides);
+        vokc::MakeTagOverrides(overrides, kProductName, kMakerText,
+                               jpeg ? kMakerPicture : kMakerTiffStill, 0);
         bool ok = jpeg ? convertJpeg(*lib, r->pathA, temp, overrides)
                        : convertTiff(*lib, r->pathA, temp, overrides);
         uint32_t converted = 0;
@@ -211,6 +205,38 @@ int32_t VokDscCom_PrepareUploadFile(VokUploadRecord* r, const char* tempFolder) 
         }
         snprintf(r->pathB, sizeof r->pathB, "%s", temp);
         r->sizeB = converted;
-        return DSC_UPLOAD_B;
+        return jpeg ? DSC_UPLOAD_B : DSC_UPLOAD_TIFF;
+    });
+}
+
+int32_t VokDscCom_PrepareUploadMovie(VokUploadRecord* r, const char* tempFolder, const void* still,
+                                     uint32_t stillSize, int32_t motion, int32_t sound) {
+    return DscCom_Guarded<int32_t>(DSC_UPLOAD_SKIP, [&]() -> int32_t {
+        if (!r)
+            return DSC_UPLOAD_SKIP;
+        r->pathA[VOK_MAX_PATH - 1] = 0;
+        r->sizeA = r->sizeB = 0;
+        r->pathB[0] = 0;
+        const ImageLibrary* lib = imageLibrary();
+        uint32_t size = 0;
+        if (!lib || !still || stillSize < 40 || !regularSize(r->pathA, &size))
+            return DSC_UPLOAD_SKIP;
+        char temp[VOK_MAX_PATH];
+        if (!newTempFile(tempFolder, temp))
+            return DSC_UPLOAD_SKIP;
+        ExifTagEntry overrides[2];
+        vokc::MakeTagOverrides(overrides, kProductName, kMakerText,
+                               motion ? kMakerMotionStill : kMakerPicture, sound ? 1 : 0);
+        const uint8_t* bytes = static_cast<const uint8_t*>(still);
+        std::vector<uint8_t> dib(bytes, bytes + stillSize);
+        uint32_t written = 0;
+        if (!writeBitmap(*lib, dib, temp, overrides) || !regularSize(temp, &written)) {
+            unlink(temp);
+            return DSC_UPLOAD_SKIP;
+        }
+        r->sizeA = size;
+        snprintf(r->pathB, sizeof r->pathB, "%s", temp);
+        r->sizeB = written;
+        return DSC_UPLOAD_MOVIE;
     });
 }

@@ -4,6 +4,8 @@
 // images; the clock to the minute and the dialog's refusals; full and protected cards.
 #include <time.h>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "VokExif.h"
@@ -83,15 +85,19 @@ TEST(CamPut, PhonePicturesArriveInTheCameraFormAndReadyOnesUnchanged) {
     EXPECT_TRUE(Names(home.temp).empty());
 }
 
-TEST(CamPut, TiffGoesAsItsCameraFormAndBadUsage) {
+TEST(CamPut, TiffGoesWholeWithItsStillAndBadUsage) {
     PutHome home;
     SimCamera camera(home.dir, MakeDemoCard(home.dir));
     std::string card = home.dir + "/card";
     ProgramRun r = home.rt70cam("put '" + card + "/100/0004.tif'");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Names(card + "/101").back(), "0003.jpg");
-    EXPECT_EQ(VokImg_IsCameraReady((card + "/101/0003.jpg").c_str()), 1);
-    EXPECT_EQ(Frame(card + "/101/0003.jpg").width, 320u);
+    // The TIFF itself, byte for byte, with the camera-form still the camera shows for it.
+    const std::vector<std::string> names = Names(card + "/101");
+    EXPECT_NE(std::find(names.begin(), names.end(), "0003.tif"), names.end());
+    EXPECT_EQ(ReadBytes(card + "/101/0003.tif"), ReadBytes(card + "/100/0004.tif"));
+    EXPECT_EQ(VokImg_IsCameraReady((card + "/101/0003.thm").c_str()), 1);
+    EXPECT_EQ(Frame(card + "/101/0003.thm").width, 320u);
+    EXPECT_TRUE(Names(home.temp).empty());
     for (const char* args : {"put", "rm", "rm 100", "rm 100:x", "clock --set", "clock x",
                              "clock --set 2001-1-1", "reset-button now"}) {
         r = home.rt70cam(args);
