@@ -7,7 +7,12 @@
 #include "VokReged.h"
 #include "VokSharedKeys.h"
 
+#include "vok_dib.h"
+#include "vok_tag_overrides.h"
+
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace qubex::bridge {
 
@@ -111,6 +116,52 @@ void ResetButtonStatus() {
     VokDscCom_ResetButtonStatus();
 }
 
+void DownloadPicked() {
+    VokDscCom_RT70_DSC2PC(0);
+}
+
+std::vector<std::string> Upload(const std::vector<std::string>& paths) {
+    std::vector<VokUploadRecord> records(paths.size());
+    for (size_t i = 0; i < paths.size(); ++i) {
+        std::memset(&records[i], 0, sizeof records[i]);
+        std::snprintf(records[i].pathA, sizeof records[i].pathA, "%s", paths[i].c_str());
+    }
+    if (!records.empty())
+        VokDscCom_RT70_PC2DSC(static_cast<int32_t>(records.size()), records.data());
+    std::vector<std::string> companions;
+    for (const VokUploadRecord& r : records)
+        if (r.pathB[0])
+            companions.emplace_back(r.pathB, strnlen(r.pathB, sizeof r.pathB));
+    return companions;
+}
+
+void ClockSetup() {
+    VokDscCom_RT70_TimeSetup();
+}
+
+std::string LastWrittenPath() {
+    char path[VOK_MAX_PATH] = {};
+    VokComUtil_CopyStructData(path, 1);
+    return path;
+}
+
+int PrepareUploadPicture(intptr_t record, const std::string& tempFolder) {
+    return VokDscCom_PrepareUploadFile(reinterpret_cast<VokUploadRecord*>(record),
+                                       tempFolder.c_str());
+}
+
+int PrepareUploadMovie(intptr_t record, const std::string& tempFolder,
+                       const std::vector<uint8_t>& still, bool motion, bool sound) {
+    return VokDscCom_PrepareUploadMovie(
+        reinterpret_cast<VokUploadRecord*>(record), tempFolder.c_str(), still.data(),
+        static_cast<uint32_t>(still.size()), motion ? 1 : 0, sound ? 1 : 0);
+}
+
+std::string UploadRecordPath(intptr_t record) {
+    const auto* r = reinterpret_cast<const VokUploadRecord*>(record);
+    return r ? std::string(r->pathA, strnlen(r->pathA, sizeof r->pathA)) : std::string();
+}
+
 namespace {
 
 int ReportRows(void* context, uint32_t done, uint32_t rows) {
@@ -192,6 +243,18 @@ std::vector<uint8_t> JpegScaledDib(const char* path, uint32_t minWidth, uint32_t
     if (block)
         dib.assign(block->data, block->data + block->size);
     return dib;
+}
+
+bool SaveCameraJpeg(const std::vector<uint8_t>& dib, const std::string& path,
+                    const std::string& model, const std::string& maker, uint8_t byte1,
+                    uint8_t byte2) {
+    if (dib.size() < vokc::kDibHeaderSize || dib.size() > UINT32_MAX)
+        return false;
+    ExifTagEntry overrides[2];
+    vokc::MakeTagOverrides(overrides, model.c_str(), maker.c_str(), byte1, byte2);
+    std::vector<uint8_t> copy = dib;
+    const VokImgBlock block = {copy.data(), static_cast<uint32_t>(copy.size())};
+    return VokImg_Jpeg_CreateAndSaveFromDIB(&block, path.c_str(), overrides, 2, 0) != 0;
 }
 
 } // namespace qubex::bridge

@@ -52,6 +52,24 @@ void SetApplicationInfo(void* frame, const std::string& title, const std::string
 int DownloadForEvent(int event);
 /* Releases the camera's button after an event start that cannot go on. */
 void ResetButtonStatus();
+/* Data in from Camera: the library's selection dialog. */
+void DownloadPicked();
+/* Data out to Camera with the chosen files, in sending order; the prepared copies the
+ * owner named in the records, which the caller removes. */
+std::vector<std::string> Upload(const std::vector<std::string>& paths);
+/* Clock Setup: the library's clock dialog. */
+void ClockSetup();
+/* The full path of the file the library wrote last (empty when none). */
+std::string LastWrittenPath();
+
+/* What the owner answers to the upload's kind question (WM_DSC_QUERYFILE 9), for the upload
+ * record the library handed over: the shared preparation of pictures, or of a movie with its
+ * first picture (a packed bitmap) and whether it is a motion movie and has sound. */
+int PrepareUploadPicture(intptr_t record, const std::string& tempFolder);
+int PrepareUploadMovie(intptr_t record, const std::string& tempFolder,
+                       const std::vector<uint8_t>& still, bool motion, bool sound);
+/* The path the user chose in an upload record. */
+std::string UploadRecordPath(intptr_t record);
 
 /* ---- Image coding ---- */
 /* Told the rows done of rows after each row; false stops the coding. */
@@ -75,6 +93,11 @@ bool ImageDate(const char* path, int* year, int* month, int* day);
  * 24-bit packed bitmap, with the picture's full size; empty on any failure. */
 std::vector<uint8_t> JpegScaledDib(const char* path, uint32_t minWidth, uint32_t minHeight,
                                    uint32_t* width, uint32_t* height);
+/* The packed bitmap written as a camera-form Exif JPEG whose Model is model and whose maker
+ * note is maker and the two bytes. */
+bool SaveCameraJpeg(const std::vector<uint8_t>& dib, const std::string& path,
+                    const std::string& model, const std::string& maker, uint8_t byte1,
+                    uint8_t byte2);
 
 /* A block the libraries hand over that the caller frees with free(). */
 struct FreeDeleter {

@@ -106,4 +106,9 @@ bool MoviePlaybackAvailable() {
     return g_available;
 }
 
+void* OpenMovieLibrary(MovieLibrary which) {
+    const Component& c = kComponents[static_cast<int>(which)];
+    return dlopen(c.file, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+}
+
 } // namespace qubex::media

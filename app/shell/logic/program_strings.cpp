@@ -67,6 +67,9 @@ const Text kMenuLabels[] = {
 
 const Text kProgramTexts[] = {
     {STR_PRODUCT, "qubex", "qubex", "qubex"},
+    {STR_MODEL, "qubex", "qubex", "qubex"},
+    {STR_MAKER, "VOKD", "VOKD", "VOKD"},
+    {STR_UPLOAD_TITLE, "PC to DSC File", "PC to DSC File", "PC to DSC File"},
     {STR_MENU_FILE, "&File", "&Datei", "&Fichier"},
     {STR_MENU_EDIT, "&Edit", "&Bearbeiten", "&Edition"},
     {STR_MENU_IMAGE, "&Image", "B&ild", "&Image"},

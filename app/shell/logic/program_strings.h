@@ -10,7 +10,10 @@
 namespace qubex {
 
 enum ProgramString : int {
-    STR_PRODUCT = 40005, /* "qubex": frame title, caption of every box */
+    STR_PRODUCT = 40005,      /* "qubex": frame title, caption of every box */
+    STR_MODEL = 40007,        /* "qubex": the Model tag of pictures written for the camera */
+    STR_MAKER = 40008,        /* "VOKD": the maker note's text in those pictures */
+    STR_UPLOAD_TITLE = 40009, /* "PC to DSC File": the Data out dialog's title */
     STR_MENU_FILE = 1010,
     STR_MENU_EDIT,
     STR_MENU_IMAGE,

@@ -56,7 +56,9 @@ QJsonObject StateDumpJson(const StateDump& d) {
     for (const std::string& p : d.openRequests)
         requests.append(Q(p));
     o["open_requests"] = requests;
-    o["camera"] = QJsonObject{{"communicating", d.communicating}};
+    QJsonObject camera = d.camera;
+    camera["communicating"] = d.communicating;
+    o["camera"] = camera;
     return o;
 }
 

@@ -54,6 +54,7 @@ struct StateDump {
     bool toolWindowVisible = false;
     std::vector<std::string> openRequests; /* paths routed to the opening of files */
     bool communicating = false;            /* a camera connection is open */
+    QJsonObject camera; /* the camera commands' own keys beside "communicating" */
 };
 
 QJsonObject StateDumpJson(const StateDump& dump);

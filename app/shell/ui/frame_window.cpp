@@ -524,8 +524,7 @@ void FrameWindow::AppStartup() {
 }
 
 void FrameWindow::EventDownload(int event) {
-    bridge::SetApplicationInfo(this, product_, ini_.path());
-    bridge::DownloadForEvent(event);
+    camera::EventDownload(this, event);
 }
 
 void FrameWindow::EventReset() {
@@ -562,18 +561,21 @@ void FrameWindow::SetCommunicating(bool on) {
         bridge::MarkActive(::getpid());
     else
         bridge::ClearActive();
+    // No second transfer can start from the menu or the toolbar while one runs.
+    if (QMenu* communication = findChild<QMenu*>(QString("submenu%1").arg(STR_MENU_COMMUNICATION)))
+        communication->menuAction()->setEnabled(!on);
+    for (int id : {BTN_DATA_IN, BTN_DATA_OUT}) {
+        buttonEnabled_[id] = !on;
+        if (QAction* a = ButtonAction(id))
+            a->setEnabled(!on);
+    }
+    update();
 }
 
 intptr_t FrameWindow::OnDscNotify(unsigned message, uintptr_t code, intptr_t value) {
-    if (message == WM_DSC_STATUS && code == DSC_STATUS_CONNECTION)
-        SetCommunicating(value != 0);
-    else if (message == WM_DSC_STATUS && code == DSC_STATUS_BUSY_QUERY)
-        return closingAll_ ? 1 : 0;
-    else if (message == WM_DSC_CANCEL && code == DSC_CANCEL_SET)
-        cancelRequested_ = value != 0;
-    else if (message == WM_DSC_CANCEL && code == DSC_CANCEL_POLL)
-        return cancelRequested_ ? 1 : 0;
-    return 0;
+    if (message == WM_DSC_STATUS && code == DSC_STATUS_BUSY_QUERY && closingAll_)
+        return 1;
+    return camera::OnNotify(this, message, code, value);
 }
 
 void FrameWindow::ToggleToolbar() {
@@ -770,14 +772,12 @@ StateDump FrameWindow::Dump() const {
         c.extra = w->property(child::kDumpExtra).toJsonObject();
         d.children.push_back(c);
     }
-    std::map<QAction*, bool> dropEnabled;
-    for (QMenu* menu : dropDowns_)
-        dropEnabled[menu->menuAction()] = menu->menuAction()->isEnabled();
+    const QList<QMenu*> menus = findChildren<QMenu*>();
     for (const auto& [id, a] : menuActions_) {
         bool enabled = a->isEnabled();
-        // An item of a grayed drop-down cannot be chosen either.
-        for (QMenu* menu : dropDowns_)
-            if (!dropEnabled[menu->menuAction()] && menu->actions().contains(a))
+        // An item of a grayed drop-down or submenu cannot be chosen either.
+        for (QMenu* menu : menus)
+            if (!menu->menuAction()->isEnabled() && menu->actions().contains(a))
                 enabled = false;
         d.menus[id] = {enabled, a->isChecked()};
     }
@@ -795,6 +795,7 @@ StateDump FrameWindow::Dump() const {
     d.toolWindowVisible = image::ToolWindowVisible();
     d.openRequests = openRequests_;
     d.communicating = communicating_;
+    d.camera = camera::DumpState();
     return d;
 }
 

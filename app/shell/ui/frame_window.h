@@ -132,7 +132,6 @@ class FrameWindow : public QMainWindow {
     bool statusHidden_ = false;
     bool toolHidden_ = false;
     bool communicating_ = false;
-    bool cancelRequested_ = false;
     bool closingAll_ = false;
     bool helpRunning_ = false;
     bool mailPreparing_ = false;

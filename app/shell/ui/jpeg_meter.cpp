@@ -2,6 +2,8 @@
  * file keeps the interface alive and shows where it is. */
 #include "jpeg_meter.h"
 
+#include "camera_commands.h"
+
 #include "bridge.h"
 #include "commands.h"
 #include "meter_dialog.h"
@@ -77,6 +79,9 @@ bool ExtractJpegToBmp(QWidget* frame, const QString& jpegPath, const QString& bm
                       const QString& displayName, QWidget* cameraDialog) {
     const std::string jpeg = jpegPath.toStdString();
     const std::string bmp = bmpPath.toStdString();
+    // The camera library's progress dialog, while it shows, is the meter unless one is given.
+    if (!cameraDialog)
+        cameraDialog = camera::LibraryDialog();
     return Report(frame, RunWithMeter(frame, MSG_EXTRACTING, displayName, cameraDialog,
                                       [&](const bridge::RowsFunction& rows) {
                                           return bridge::DecodeJpegToBmp(jpeg, bmp, rows);

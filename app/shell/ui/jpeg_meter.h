@@ -10,9 +10,10 @@ class QWidget;
 
 namespace qubex {
 
-/* When cameraDialog (the connection library's progress dialog) is on screen its progress bar
- * is used and no meter dialog opens. Message 42 when the JPEG cannot be opened or the decoder
- * cannot start, 105 when decoding fails; true when the BMP file was written. */
+/* When cameraDialog (the connection library's progress dialog; by default the one the
+ * library reported) is on screen its progress bar is used and no meter dialog opens. Message 42
+ * when the JPEG cannot be opened or the decoder cannot start, 105 when decoding fails; true when
+ * the BMP file was written. */
 bool ExtractJpegToBmp(QWidget* frame, const QString& jpegPath, const QString& bmpPath,
                       const QString& displayName, QWidget* cameraDialog = nullptr);
 

@@ -4,6 +4,7 @@
  * while an event download holds the virtual camera (message 130), the program without its movie
  * component (message 59), and --help/--version without a window. */
 #include "VokReged.h"
+#include "qubex_driver.h"
 #include "sim_camera.h"
 #include "VokSharedKeys.h"
 #include "vok_test_env.h"
@@ -23,52 +24,6 @@
 using namespace voktest;
 
 namespace {
-
-std::string Qubex() {
-    return TestBin("qubex");
-}
-
-QJsonObject ReadDump(const std::string& path) {
-    return QJsonDocument::fromJson(QByteArray::fromStdString(ReadFile(path))).object();
-}
-
-/* Waits (up to a minute: sanitizer builds start slowly) until the dump satisfies ready. */
-QJsonObject WaitForDump(const std::string& path,
-                        const std::function<bool(const QJsonObject&)>& ready) {
-    for (int i = 0; i < 600; ++i) {
-        const QJsonObject dump = ReadDump(path);
-        if (!dump.isEmpty() && ready(dump))
-            return dump;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    ADD_FAILURE() << "the state dump never got ready: " << ReadFile(path);
-    return ReadDump(path);
-}
-
-bool StartedUp(const QJsonObject& d) {
-    return d["frame"].toObject()["visible"].toBool() && d["dialogs"].toArray().isEmpty();
-}
-
-/* One line to the drive socket and its answer. */
-std::string Drive(const std::string& socketPath, const std::string& line) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
-    for (int i = 0; i < 600; ++i) {
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    const std::string out = line + "\n";
-    EXPECT_EQ(::write(fd, out.data(), out.size()), static_cast<ssize_t>(out.size()));
-    std::string answer;
-    char c;
-    while (::read(fd, &c, 1) == 1 && c != '\n')
-        answer += c;
-    ::close(fd);
-    return answer;
-}
 
 /* A private user: home, runtime folder, settings; boxes logged and answered OK. */
 class QubexProcess : public ::testing::Test {
