@@ -323,7 +323,121 @@ Bytes wavFile(int sampleRate, int milliseconds, int frequency) {
     return w.bytes;
 }
 
-Bytes movieFile(const std::vector<Bytes>& frames, int width, int height, int framesPerSecond) {
+namespace {
+
+/* The data-reference part every track's media information carries: the data is in this file. */
+void dataReference(Writer& w) {
+    size_t a = w.begin("hdlr");
+    w.u32be(0);
+    w.text("dhlralis", 8);
+    w.zeros(12);
+    w.u8(11);
+    w.text("DataHandler", 11);
+    w.end(a);
+    const size_t dinf = w.begin("dinf");
+    const size_t dref = w.begin("dref");
+    w.u32be(0);
+    w.u32be(1);
+    a = w.begin("alis");
+    w.u32be(1);
+    w.end(a);
+    w.end(dref);
+    w.end(dinf);
+}
+
+/* The sound track: 8-bit unsigned mono samples at 8000 a second, one chunk at offset. */
+void soundTrack(Writer& w, uint32_t samples, uint32_t offset, uint32_t movieScale) {
+    const uint32_t rate = 8000;
+    const size_t trak = w.begin("trak");
+    size_t a = w.begin("tkhd");
+    w.u32be(0xF);
+    w.u32be(0);
+    w.u32be(0);
+    w.u32be(2);
+    w.u32be(0);
+    w.u32be(samples * movieScale / rate);
+    w.zeros(8);
+    w.u16be(0);
+    w.u16be(0);
+    w.u16be(0x100); // volume
+    w.u16be(0);
+    w.matrix();
+    w.u32be(0);
+    w.u32be(0);
+    w.end(a);
+    const size_t mdia = w.begin("mdia");
+    a = w.begin("mdhd");
+    w.u32be(0);
+    w.u32be(0);
+    w.u32be(0);
+    w.u32be(rate);
+    w.u32be(samples);
+    w.u16be(0);
+    w.u16be(0);
+    w.end(a);
+    a = w.begin("hdlr");
+    w.u32be(0);
+    w.text("mhlrsoun", 8);
+    w.zeros(12);
+    w.u8(12);
+    w.text("SoundHandler", 12);
+    w.end(a);
+    const size_t minf = w.begin("minf");
+    a = w.begin("smhd");
+    w.u32be(0);
+    w.u32be(0);
+    w.end(a);
+    dataReference(w);
+    const size_t stbl = w.begin("stbl");
+    const size_t stsd = w.begin("stsd");
+    w.u32be(0);
+    w.u32be(1);
+    a = w.begin("raw ");
+    w.zeros(6);
+    w.u16be(1);
+    w.u16be(0); // version
+    w.u16be(0);
+    w.u32be(0);
+    w.u16be(1); // channels
+    w.u16be(8); // bits per sample
+    w.u16be(0);
+    w.u16be(0);
+    w.u32be(rate << 16);
+    w.end(a);
+    w.end(stsd);
+    a = w.begin("stts");
+    w.u32be(0);
+    w.u32be(1);
+    w.u32be(samples);
+    w.u32be(1);
+    w.end(a);
+    a = w.begin("stsc");
+    w.u32be(0);
+    w.u32be(1);
+    w.u32be(1);
+    w.u32be(samples);
+    w.u32be(1);
+    w.end(a);
+    a = w.begin("stsz");
+    w.u32be(0);
+    w.u32be(1);
+    w.u32be(samples);
+    w.end(a);
+    a = w.begin("stco");
+    w.u32be(0);
+    w.u32be(1);
+    w.u32be(offset);
+    w.end(a);
+    w.end(stbl);
+    w.end(minf);
+    w.end(mdia);
+    w.end(trak);
+}
+
+} // namespace
+
+Bytes movieFile(const std::vector<Bytes>& frames, int width, int height, int framesPerSecond,
+                const Bytes& sound) {
     const uint32_t timescale = 600;
     const uint32_t frameTime = timescale / static_cast<uint32_t>(framesPerSecond);
     const uint32_t duration = frameTime * static_cast<uint32_t>(frames.size());
@@ -337,6 +451,8 @@ Bytes movieFile(const std::vector<Bytes>& frames, int width, int height, int fra
     const uint32_t firstFrame = static_cast<uint32_t>(w.bytes.size());
     for (const Bytes& f : frames)
         w.append(f);
+    const uint32_t soundAt = static_cast<uint32_t>(w.bytes.size());
+    w.append(sound);
     w.end(a);
 
     const size_t moov = w.begin("moov");
@@ -351,7 +467,7 @@ Bytes movieFile(const std::vector<Bytes>& frames, int width, int height, int fra
     w.zeros(10);
     w.matrix();
     w.zeros(24);
-    w.u32be(2);
+    w.u32be(sound.empty() ? 2 : 3);
     w.end(a);
 
     const size_t trak = w.begin("trak");
@@ -396,22 +512,7 @@ Bytes movieFile(const std::vector<Bytes>& frames, int width, int height, int fra
     w.u16be(0x40);
     w.zeros(6);
     w.end(a);
-    a = w.begin("hdlr");
-    w.u32be(0);
-    w.text("dhlralis", 8);
-    w.zeros(12);
-    w.u8(11);
-    w.text("DataHandler", 11);
-    w.end(a);
-    const size_t dinf = w.begin("dinf");
-    const size_t dref = w.begin("dref");
-    w.u32be(0);
-    w.u32be(1);
-    a = w.begin("alis");
-    w.u32be(1); // the data is in this file
-    w.end(a);
-    w.end(dref);
-    w.end(dinf);
+    dataReference(w);
 
     const size_t stbl = w.begin("stbl");
     const size_t stsd = w.begin("stsd");
@@ -468,6 +569,8 @@ Bytes movieFile(const std::vector<Bytes>& frames, int width, int height, int fra
     w.end(minf);
     w.end(mdia);
     w.end(trak);
+    if (!sound.empty())
+        soundTrack(w, static_cast<uint32_t>(sound.size()), soundAt, timescale);
     w.end(moov);
     return w.bytes;
 }

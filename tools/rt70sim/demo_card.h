@@ -20,7 +20,10 @@ Bytes exifApp1(const std::string& make, const std::string& model, const std::str
                int width, int height);
 Bytes tiffFile(const Picture& picture);
 Bytes wavFile(int sampleRate, int milliseconds, int frequency);
-Bytes movieFile(const std::vector<Bytes>& jpegFrames, int width, int height, int framesPerSecond);
+/* A QuickTime movie of Photo-JPEG pictures; with sound, a second track of those 8 kHz 8-bit
+ * mono samples ("raw "), as the camera records them. */
+Bytes movieFile(const std::vector<Bytes>& jpegFrames, int width, int height, int framesPerSecond,
+                const Bytes& sound = {});
 
 } // namespace rt70sim
 

@@ -118,9 +118,10 @@ intptr_t SingleImage(FrameWindow* frame) {
 intptr_t UploadKind(intptr_t record) {
     const std::string path = bridge::UploadRecordPath(record);
     const std::string temp = QDir::tempPath().toStdString();
-    image::FileTypeTests tests;
-    tests.isMovie = [](const char* p) { return media::IsMovieFile(p); };
-    switch (image::DetectFileType(path.c_str(), tests)) {
+    // Movies first: the JPEG detection finds the start mark inside a Motion-JPEG movie.
+    const int type =
+        media::IsMovieFile(path.c_str()) ? image::kTypeMovie : image::DetectFileType(path.c_str());
+    switch (type) {
     case image::kTypeJpeg:
     case image::kTypeTiff:
         return bridge::PrepareUploadPicture(record, temp);

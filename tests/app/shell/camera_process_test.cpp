@@ -8,6 +8,7 @@
 #include "VokSharedKeys.h"
 #include "VokUsb01.h"
 #include "VokExif.h"
+#include "demo_card.h"
 #include "image_builders.h"
 #include "qubex_driver.h"
 #include "sim_camera.h"
@@ -59,6 +60,7 @@ class CameraProcess : public ::testing::Test {
     ScopedEnv log_{"VOK_MSG_LOG", home_.dir + "/messages.log"};
     ScopedEnv answer_{"VOK_MSG_ANSWER", "ok"};
     ScopedEnv lang_{"LANG", "C"};
+    ScopedEnv tmp_{"TMPDIR", Folder("tmp")};
     std::string dump_ = home_.dir + "/state.json";
     std::string drive_ = home_.dir + "/drive.sock";
 };
@@ -83,6 +85,21 @@ std::vector<std::string> CardImages(const std::string& card) {
     return images;
 }
 
+/* A movie made like the camera's: count Photo-JPEG pictures at fps with a second of sound. */
+std::string CameraMovie(const std::string& path, int count, int fps) {
+    std::vector<rt70sim::Bytes> frames;
+    for (int i = 0; i < count; ++i) {
+        rt70sim::Bytes jpeg;
+        EXPECT_TRUE(
+            rt70sim::encodeJpeg(rt70sim::demoPicture(160, 120, i + 1), 75, true, nullptr, &jpeg));
+        frames.push_back(jpeg);
+    }
+    const rt70sim::Bytes movie =
+        rt70sim::movieFile(frames, 160, 120, fps, rt70sim::Bytes(8000, 0x80));
+    WriteFile(path, std::string(movie.begin(), movie.end()));
+    return path;
+}
+
 bool Idle(const QJsonObject& d) {
     return StartedUp(d) && !d["camera"].toObject()["communicating"].toBool(true);
 }
@@ -96,6 +113,7 @@ QStringList EntryNames(const QJsonObject& album) {
 
 TEST_F(CameraProcess, EventOneCopiesEveryImageWholeIntoAnAlbumAndReleasesTheButton) {
     const std::string card = MakeDemoCard(home_.dir);
+    CameraMovie(card + "/101/0003.mov", 1, 1); // a picture with sound
     SimCamera camera(home_.dir, card, {"--button", "1"});
     const std::string images = Folder("images");
     SetShared(VOK_VALUE_PATH_IMAGE, images);
@@ -104,21 +122,25 @@ TEST_F(CameraProcess, EventOneCopiesEveryImageWholeIntoAnAlbumAndReleasesTheButt
     const QJsonObject d = WaitForDump(dump_, [](const QJsonObject& d) {
         return Idle(d) && !d["camera"].toObject()["download_albums"].toArray().isEmpty();
     });
+    // Every file whole, in the camera's order; the picture with sound has its still beside it.
     const std::vector<std::string> sources = CardImages(card);
-    const std::vector<std::string> written = Names(images);
-    ASSERT_EQ(written.size(), sources.size()) << ReadFile(dump_);
+    std::vector<std::string> written = Names(images);
+    ASSERT_EQ(written.size(), sources.size() + 1) << ReadFile(dump_);
+    EXPECT_EQ(written[6], "DSC00007.jpg");
+    EXPECT_EQ(VokImg_IsCameraReady((images + "/DSC00007.jpg").c_str()), 1);
+    written.erase(written.begin() + 6);
     for (size_t i = 0; i < sources.size(); ++i) {
         EXPECT_EQ(ReadBytes(images + "/" + written[i]), ReadBytes(sources[i])) << written[i];
         EXPECT_EQ(written[i].substr(0, 8), "DSC0000" + std::to_string(i + 1));
     }
-    // Every picture and the movie (by its first picture) in one album; the sound memo has no
-    // picture to show.
+    // Every picture and both movies (by their first pictures) in one album, the still after
+    // its movie; the sound memo has no picture to show.
     const QJsonArray albums = d["camera"].toObject()["download_albums"].toArray();
     ASSERT_EQ(albums.size(), 1);
     EXPECT_EQ(albums[0].toObject()["title"].toString(), "Album 1");
     EXPECT_EQ(EntryNames(albums[0].toObject()),
               (QStringList{"DSC00001.jpg", "DSC00002.jpg", "DSC00003.jpg", "DSC00004.tif",
-                           "DSC00005.mov"}));
+                           "DSC00005.mov", "DSC00007.mov", "DSC00007.jpg"}));
     EXPECT_EQ(ButtonEvent(), 0) << "the connection's end released the button";
     EXPECT_EQ(Shared(VOK_VALUE_ACTIVE), 0);
     EXPECT_EQ(Shared(VOK_VALUE_APP_HANDLE), 0);
@@ -226,7 +248,21 @@ TEST_F(CameraProcess, DataOutConvertsAPhonePictureAndSendsReadyOnesUnchangedLast
     EXPECT_EQ(ReadBytes(card + "/100/0002.jpg"), ReadBytes(Path("c.jpg")));
     EXPECT_EQ(ReadBytes(card + "/100/0003.jpg"), ReadBytes(Path("b.jpg")));
     EXPECT_EQ(ReadBytes(card + "/100/0004.jpg"), ReadBytes(Path("a.jpg")));
+    // A movie made like the camera's goes after the still of its first picture.
+    const std::string movie = CameraMovie(Path("clip.mov"), 10, 10);
+    EXPECT_EQ(Drive(drive_, "file " + movie), "ok");
+    EXPECT_EQ(Drive(drive_, "command 122"), "ok");
+    WaitForDump(dump_, Idle);
+    EXPECT_EQ(ReadBytes(card + "/100/0005.mov"), ReadBytes(movie));
+    const std::string still = card + "/100/0005.thm";
+    EXPECT_EQ(VokImg_IsCameraReady(still.c_str()), 1);
+    const std::vector<uint8_t> stillBytes = ReadBytes(still);
+    EXPECT_NE(
+        std::string(stillBytes.begin(), stillBytes.end()).find(std::string("VOKD\x05\x01", 6)),
+        std::string::npos)
+        << "the still of a motion movie with sound";
     EXPECT_EQ(Log(), "");
+    EXPECT_TRUE(Names(Path("tmp")).empty()) << "no prepared copy is left behind";
     const std::string ini = ReadFile(home_.dir + "/config/qubex/qubex.ini");
     EXPECT_NE(ini.find("dir=" + home_.dir), std::string::npos) << ini;
     Quit(pid);
