@@ -36,11 +36,6 @@ VOK_END_DECLS
 
 #include <vector>
 
-/* An RGB TIFF of 8 bits per sample, uncompressed (1 or 32771), chunky, in strips, as a
- * 24-bit bottom-up packed bitmap. false for anything else, or when a strip lies outside the
- * bytes given. */
-bool DscTiff_ReadRgb(const uint8_t* data, size_t size, std::vector<uint8_t>* dib);
-
 /* A 24-bit packed bitmap turned upright for an Exif orientation (2 to 8; others copy it).
  * false when the bitmap is not a whole 24-bit bitmap. */
 bool DscDib_Orient(const uint8_t* dib, size_t size, int orientation, std::vector<uint8_t>* out);

@@ -18,14 +18,13 @@
 #include "VokExif.h"
 #include "vok_bytes.h"
 #include "vok_dl.h"
-#include "vok_files.h"
+#include "tiff_reader.h"
 #include "vok_tag_overrides.h"
 
 namespace {
 
 const char kImageLibrary[] = "libVokExif.so";
 const char kProductName[] = "qubex";
-const uint64_t kMaxTiffBytes = 256ull * 1024 * 1024;
 const uint32_t kCameraWidth = 2048;
 const uint32_t kCameraHeight = 1536;
 const uint32_t kOrientationTag = 274;
@@ -157,12 +156,11 @@ bool acceptableTiff(const ImageLibrary& lib, const char* path) {
            (info.compression == 1 || info.compression == 32771) && info.photometric == 2;
 }
 
+// The program's TIFF reader, the one the image windows open TIFF files with.
 bool convertTiff(const ImageLibrary& lib, const char* src, const char* dst,
                  const ExifTagEntry overrides[2]) {
-    std::vector<uint8_t> bytes, dib;
-    return vokc::ReadWholeFile(src, &bytes, kMaxTiffBytes) &&
-           DscTiff_ReadRgb(bytes.data(), bytes.size(), &dib) &&
-           writeBitmap(lib, dib, dst, overrides);
+    qubex::image::DibResult tiff = qubex::image::ReadTiffFile(src);
+    return tiff.ok() && writeBitmap(lib, tiff.dib, dst, overrides);
 }
 
 } // namespace
