@@ -686,6 +686,17 @@ void FrameWindow::resizeEvent(QResizeEvent* event) {
     LayoutStatusFields();
 }
 
+void FrameWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // The camera library's progress dialog stays in view when the frame is maximised or
+    // restored.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        if (QWidget* dialog = camera::LibraryDialog()) {
+            dialog->show();
+            dialog->update();
+        }
+}
+
 void FrameWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls())
         event->acceptProposedAction();

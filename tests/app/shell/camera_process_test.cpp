@@ -153,6 +153,24 @@ TEST_F(CameraProcess, EventOneCopiesEveryImageWholeIntoAnAlbumAndReleasesTheButt
     Quit(pid);
 }
 
+TEST_F(CameraProcess, TheOneImageOfAnEventOneRunOpensInAWindow) {
+    const std::string card = MakeCard(home_.dir, 1, 0);
+    const imgtest::Bytes jpeg = imgtest::make_jpeg(64, 48);
+    WriteFile(card + "/100/0001.jpg", std::string(jpeg.begin(), jpeg.end()));
+    SimCamera camera(home_.dir, card);
+    const std::string images = Folder("images");
+    SetShared(VOK_VALUE_PATH_IMAGE, images);
+    const pid_t pid = Start({"VOK_EVNT_NO=1"});
+    const QJsonObject d = WaitForDump(dump_, [](const QJsonObject& d) {
+        return Idle(d) && !d["camera"].toObject()["opened_singly"].toArray().isEmpty();
+    });
+    EXPECT_EQ(d["camera"].toObject()["opened_singly"].toArray()[0].toString().toStdString(),
+              images + "/DSC00001.jpg");
+    EXPECT_TRUE(d["camera"].toObject()["download_albums"].toArray().isEmpty());
+    EXPECT_EQ(ReadBytes(images + "/DSC00001.jpg"), jpeg);
+    Quit(pid);
+}
+
 TEST_F(CameraProcess, EventTwoFillsTheMailFolderAndHandsTheFilesToTheMail) {
     const std::string card = MakeDemoCard(home_.dir);
     SimCamera camera(home_.dir, card, {"--button", "2"});
