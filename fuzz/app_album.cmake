@@ -3,7 +3,7 @@
 # bitmaps with (fuzz modules are included in name order, so it builds its own copy).
 if(TARGET qubex_album_logic)
     set(album_fuzz_sources "")
-    foreach(logic qubex_album_logic qubex_image_logic)
+    foreach(logic qubex_album_logic qubex_image_logic VokTiffReader)
         get_target_property(sources ${logic} SOURCES)
         get_target_property(dir ${logic} SOURCE_DIR)
         list(FILTER sources INCLUDE REGEX "\\.cpp$")

@@ -23,6 +23,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QPointer>
 
 #include <cstdio>
 
@@ -32,6 +33,12 @@ namespace {
 CameraLink& Link() {
     static CameraLink link;
     return link;
+}
+
+/* The library's progress dialog, forgotten by itself should it go without a word. */
+QPointer<QWidget>& ShownDialog() {
+    static QPointer<QWidget> dialog;
+    return dialog;
 }
 
 /* The download albums of this run. Until the album window takes them, they are kept here as
@@ -212,6 +219,8 @@ intptr_t OnNotify(FrameWindow* frame, unsigned message, uintptr_t code, intptr_t
     CameraLink& link = Link();
     bool handled = false;
     const intptr_t plain = AnswerPlain(&link, message, code, value, &handled);
+    if (message == WM_DSC_STATUS && code == DSC_STATUS_DIALOG)
+        ShownDialog() = static_cast<QWidget*>(link.libraryDialog);
     if (handled)
         return plain;
     if (message == WM_DSC_QUERYFILE && code == DSC_QUERYFILE_KIND)
@@ -244,8 +253,7 @@ intptr_t OnNotify(FrameWindow* frame, unsigned message, uintptr_t code, intptr_t
 }
 
 QWidget* LibraryDialog() {
-    const CameraLink& link = Link();
-    return link.libraryDialogShown ? static_cast<QWidget*>(link.libraryDialog) : nullptr;
+    return Link().libraryDialogShown ? ShownDialog().data() : nullptr;
 }
 
 bool AddToDownloadAlbum(QWidget* frame, int album, const QString& path, const QString& name) {
