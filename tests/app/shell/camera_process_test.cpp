@@ -145,9 +145,11 @@ TEST_F(CameraProcess, EventOneCopiesEveryImageWholeIntoAnAlbumAndReleasesTheButt
     EXPECT_EQ(Shared(VOK_VALUE_ACTIVE), 0);
     EXPECT_EQ(Shared(VOK_VALUE_APP_HANDLE), 0);
     // The Communication drop-down and the transfer buttons are back.
-    for (const QJsonValue& b : d["toolbar"].toArray())
-        if (b.toObject()["id"].toInt() == 421 || b.toObject()["id"].toInt() == 422)
+    for (const QJsonValue& b : d["toolbar"].toArray()) {
+        if (b.toObject()["id"].toInt() == 421 || b.toObject()["id"].toInt() == 422) {
             EXPECT_TRUE(b.toObject()["enabled"].toBool()) << b.toObject()["id"].toInt();
+        }
+    }
     EXPECT_TRUE(d["menus"].toObject()["122"].toObject()["enabled"].toBool());
     EXPECT_EQ(Log(), "");
     Quit(pid);
@@ -302,9 +304,11 @@ TEST_F(CameraProcess, ClockSetupDuringADownloadIsRefusedWithoutTouchingTheCamera
         return d["camera"].toObject()["communicating"].toBool();
     });
     const QJsonObject during = ReadDump(dump_);
-    for (const QJsonValue& b : during["toolbar"].toArray())
-        if (b.toObject()["id"].toInt() == 421 || b.toObject()["id"].toInt() == 422)
+    for (const QJsonValue& b : during["toolbar"].toArray()) {
+        if (b.toObject()["id"].toInt() == 421 || b.toObject()["id"].toInt() == 422) {
             EXPECT_FALSE(b.toObject()["enabled"].toBool(true));
+        }
+    }
     EXPECT_FALSE(during["menus"].toObject()["125"].toObject()["enabled"].toBool(true))
         << "the Communication drop-down is grayed";
     EXPECT_EQ(Drive(drive_, "command 125"), "ok");
