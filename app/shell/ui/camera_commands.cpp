@@ -15,12 +15,12 @@
 #include "mail_jobs.h"
 #include "movie_facts.h"
 #include "movie_playback.h"
+#include "open_dialog.h"
 #include "program_strings.h"
 
 #include "VokComRT70.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QPointer>
@@ -155,20 +155,12 @@ void DataOut(FrameWindow* frame) {
     if (std::optional<QString> answer = frame->TakeNextFileAnswer()) {
         chosen = answer->split('\t', Qt::SkipEmptyParts);
     } else {
-        QFileDialog dialog(
-            frame, QString::fromStdString(ProgramText(STR_UPLOAD_TITLE, frame->language())));
-        dialog.setObjectName("FILEOPEN");
-        dialog.setFileMode(QFileDialog::ExistingFiles);
-        dialog.setOption(QFileDialog::ReadOnly);
-        dialog.setDirectory(QString::fromStdString(frame->settings().ReadText(
-            QUBEX_SEC_APP, "dir", QDir::homePath().toStdString().c_str(), 260)));
         QStringList filters;
         for (const std::string& f : UploadFilters(media::MoviePlaybackAvailable()))
             filters << QString::fromStdString(f);
-        dialog.setNameFilters(filters);
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        chosen = dialog.selectedFiles();
+        chosen = ChooseFilesToSend(
+            frame, frame->settings(), frame->language(),
+            QString::fromStdString(ProgramText(STR_UPLOAD_TITLE, frame->language())), filters);
     }
     if (chosen.isEmpty())
         return;

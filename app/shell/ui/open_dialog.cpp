@@ -143,4 +143,22 @@ std::optional<OpenChoice> ChooseFileToOpen(QWidget* frame, const SettingsFile& i
     return OpenChoice{info.absoluteFilePath(), info.fileName()};
 }
 
+QStringList ChooseFilesToSend(QWidget* frame, const SettingsFile& ini, int language,
+                              const QString& title, const QStringList& filters) {
+    QFileDialog dialog(frame, title);
+    dialog.setObjectName("FILEOPEN");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ReadOnly);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setDirectory(QString::fromStdString(
+        ini.ReadText(QUBEX_SEC_APP, "dir", QDir::currentPath().toStdString().c_str(), 260)));
+    dialog.setNameFilters(filters);
+    auto* preview = new Preview(&dialog, language, ini.ReadInt(QUBEX_SEC_APP, "PrevOn", 0));
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    ini.WriteInt(QUBEX_SEC_APP, "PrevOn", preview->State());
+    return dialog.selectedFiles();
+}
+
 } // namespace qubex

@@ -5,6 +5,7 @@
 #define QUBEX_OPEN_DIALOG_H
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -23,6 +24,12 @@ struct OpenChoice {
  * Nothing when cancelled or when the chosen file no longer exists. */
 std::optional<OpenChoice> ChooseFileToOpen(QWidget* frame, const SettingsFile& ini, int language,
                                            bool movies, const std::optional<QString>& answer);
+
+/* The same dialog for several existing files (Data out to Camera), with the preview, titled
+ * title, opening in the folder kept in `dir`; the chosen paths as the dialog lists them, none
+ * when cancelled. PrevOn is kept as File Open keeps it; the caller writes the folder. */
+QStringList ChooseFilesToSend(QWidget* frame, const SettingsFile& ini, int language,
+                              const QString& title, const QStringList& filters);
 
 } // namespace qubex
 

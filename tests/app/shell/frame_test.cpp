@@ -2,7 +2,8 @@
  * enable rules after the next event for album and image windows, help texts of grayed items,
  * the shutdown rule while communicating, Close All with a window that refuses, the toolbar
  * toggles keeping button states, File Open through the drive answer, and JPEG decoding and
- * compression with the meter dialog. */
+ * compression with the meter dialog, and the camera commands grayed while communicating with
+ * Data out's multi-selection dialog. */
 #include "child_record.h"
 #include "commands.h"
 #include "frame_window.h"
@@ -21,6 +22,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QTimer>
 #include <QLabel>
 #include <QMdiArea>
@@ -370,4 +372,46 @@ TEST_F(FrameTest, JpegCodingShowsTheMeterWithTheFrameDisabled) {
     EXPECT_FALSE(seen.meter);
     EXPECT_EQ(bar->maximum(), 25);
     EXPECT_EQ(bar->value(), 25);
+}
+
+TEST_F(FrameTest, CommunicatingGraysTheCameraCommandsAndDataOutOpensItsDialog) {
+    FrameWindow frame(Options());
+    frame.show();
+    auto cameraStates = [&frame] {
+        const StateDump d = frame.Dump();
+        std::vector<bool> states;
+        for (int id : {CMD_DATA_IN, CMD_DATA_OUT, CMD_CLOCK})
+            states.push_back(d.menus.at(id).enabled);
+        for (const DumpButton& b : d.toolbar)
+            if (b.id == BTN_DATA_IN || b.id == BTN_DATA_OUT)
+                states.push_back(b.enabled);
+        return states;
+    };
+    EXPECT_EQ(cameraStates(), std::vector<bool>(5, true));
+    frame.SetCommunicating(true);
+    NextEvent();
+    EXPECT_EQ(cameraStates(), std::vector<bool>(5, false));
+    frame.SetCommunicating(false);
+    NextEvent();
+    EXPECT_EQ(cameraStates(), std::vector<bool>(5, true));
+
+    // Data out: the multi-selection dialog, titled and filtered for the camera's files.
+    QString title;
+    QStringList filters;
+    bool several = false;
+    QTimer::singleShot(50, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QFileDialog*>(w); dialog && dialog->isVisible()) {
+                title = dialog->windowTitle();
+                filters = dialog->nameFilters();
+                several = dialog->fileMode() == QFileDialog::ExistingFiles;
+                dialog->reject();
+            }
+    });
+    frame.RunCommand(BTN_DATA_OUT);
+    EXPECT_EQ(title, "PC to DSC File");
+    EXPECT_TRUE(several);
+    ASSERT_FALSE(filters.isEmpty());
+    EXPECT_TRUE(filters[0].startsWith("All Files(jpg;tif")) << filters[0].toStdString();
+    EXPECT_EQ(ReadFile(home_.dir + "/messages.log"), "") << "cancelled: the camera is not asked";
 }
