@@ -99,7 +99,16 @@ struct Input {
             context = nullptr;
             return;
         }
-        if (av.find_stream_info(context, nullptr) < 0)
+        // QuickTime and AVI headers describe their streams; only a file whose headers leave
+        // a picture size or sound form open is probed by decoding, which costs far more.
+        bool described = context->nb_streams > 0;
+        for (unsigned i = 0; i < context->nb_streams; ++i) {
+            const AVCodecParameters* p = context->streams[i]->codecpar;
+            if ((p->codec_type == AVMEDIA_TYPE_VIDEO && (p->width <= 0 || p->height <= 0)) ||
+                (p->codec_type == AVMEDIA_TYPE_AUDIO && p->sample_rate <= 0))
+                described = false;
+        }
+        if (!described && av.find_stream_info(context, nullptr) < 0)
             av.close_input(&context);
     }
     ~Input() {
