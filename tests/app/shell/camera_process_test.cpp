@@ -173,6 +173,18 @@ TEST_F(CameraProcess, TheOneImageOfAnEventOneRunOpensInAWindow) {
     Quit(pid);
 }
 
+TEST_F(CameraProcess, AnEventStartWithoutACameraLeavesTheSharedKeyClear) {
+    ScopedEnv noCamera("VOKUSB_SIM", Path("no-camera.sock"));
+    SetShared(VOK_VALUE_PATH_IMAGE, Folder("images"));
+    const pid_t pid = Start({"VOK_EVNT_NO=1"});
+    WaitForDump(dump_, [this](const QJsonObject& d) { return Idle(d) && !Log().empty(); });
+    EXPECT_EQ(Log().rfind("error ", 0), 0u) << Log();
+    // The monitor must not wait for a program that holds no camera.
+    EXPECT_EQ(Shared(VOK_VALUE_ACTIVE), 0);
+    EXPECT_EQ(Shared(VOK_VALUE_APP_HANDLE), 0);
+    Quit(pid);
+}
+
 TEST_F(CameraProcess, EventTwoFillsTheMailFolderAndHandsTheFilesToTheMail) {
     const std::string card = MakeDemoCard(home_.dir);
     SimCamera camera(home_.dir, card, {"--button", "2"});
