@@ -49,10 +49,6 @@ intptr_t AnswerPlain(CameraLink* link, unsigned message, uintptr_t code, intptr_
     return 0;
 }
 
-bool DownloadAlbumTakesMore(bool stillAnAlbum, size_t entries) {
-    return stillAnAlbum && entries < kDownloadAlbumCapacity;
-}
-
 std::string JoinFolder(const std::string& folder, const std::string& name) {
     if (folder.empty())
         return name;

@@ -1,7 +1,7 @@
 /* The frame's camera link state and the parts of its side of the connection library that
  * need no window: the plain answers to the library's notifications (cancel flag, deletion
- * count, busy query, the library's dialogs), the download album's capacity rule, the order
- * and paths of the files sent by Data out, and that dialog's filters. */
+ * count, busy query, the library's dialogs), the order and paths of the files sent by Data
+ * out, that dialog's filters, and the name of a movie's still. */
 #ifndef QUBEX_CAMERA_LINK_H
 #define QUBEX_CAMERA_LINK_H
 
@@ -12,16 +12,13 @@
 
 namespace qubex::camera {
 
-/* A download album takes this many images; the next one starts a new album. */
-constexpr size_t kDownloadAlbumCapacity = 100;
-
 struct CameraLink {
     std::string settingsPath;
     bool communicating = false;
     int32_t cancelRequest = 0;
     void* libraryDialog = nullptr; /* the library's progress dialog while it shows */
     int32_t markedForDeletion = 0;
-    int downloadAlbum = -1; /* the album receiving this connection's images, -1 none */
+    /* (The download album window is held by the frame's side as a guarded pointer.) */
     bool libraryDialogShown = false;
     /* Modeless dialogs of the message loop: the current one last, the previous before it. */
     std::vector<void*> modelessDialogs;
@@ -32,10 +29,6 @@ struct CameraLink {
  * *handled for every other notification. */
 intptr_t AnswerPlain(CameraLink* link, unsigned message, uintptr_t code, intptr_t value,
                      bool* handled);
-
-/* Whether the recorded download album takes the next image: it still exists as an album and
- * holds fewer than kDownloadAlbumCapacity entries. */
-bool DownloadAlbumTakesMore(bool stillAnAlbum, size_t entries);
 
 /* A folder and a file name as one path, without a doubled separator after the root. */
 std::string JoinFolder(const std::string& folder, const std::string& name);

@@ -3,7 +3,7 @@
  * USB link, variant 5, settings file). */
 #include "camera_commands.h"
 
-#include "album_model.h"
+#include "album_commands.h"
 #include "bridge.h"
 #include "camera_link.h"
 #include "commands.h"
@@ -41,26 +41,15 @@ QPointer<QWidget>& ShownDialog() {
     return dialog;
 }
 
-/* The download albums of this run. Until the album window takes them, they are kept here as
- * album records and shown in the state dump. */
-struct DownloadAlbums {
-    std::vector<album::Album> albums;
-    album::AlbumNumbering numbering;
-    std::vector<std::string> openedSingly;
-};
-
-DownloadAlbums& Downloads() {
-    static DownloadAlbums downloads;
-    return downloads;
+/* The album receiving this connection's images, and the files opened singly. */
+QPointer<QWidget>& DownloadAlbumWindow() {
+    static QPointer<QWidget> album;
+    return album;
 }
 
-album::AlbumSources Sources() {
-    album::AlbumSources s;
-    s.pictures.jpegScaled = [](const char* path, uint32_t minWidth, uint32_t minHeight,
-                               uint32_t* width, uint32_t* height) {
-        return bridge::JpegScaledDib(path, minWidth, minHeight, width, height);
-    };
-    return s;
+std::vector<std::string>& OpenedSingly() {
+    static std::vector<std::string> opened;
+    return opened;
 }
 
 void Prepare(FrameWindow* frame) {
@@ -69,46 +58,43 @@ void Prepare(FrameWindow* frame) {
                                Link().settingsPath);
 }
 
-/* Code 1: the recorded album while it takes more, else a new one. Albums are numbered from 1
- * so that the answer is never 0. */
-intptr_t CurrentDownloadAlbum() {
-    DownloadAlbums& d = Downloads();
-    const int recorded = Link().downloadAlbum;
-    const bool exists = recorded >= 0 && static_cast<size_t>(recorded) < d.albums.size();
-    if (DownloadAlbumTakesMore(exists, exists ? d.albums[recorded].entries.size() : 0))
-        return recorded + 1;
-    album::Album fresh;
-    fresh.title = album::NewAlbumTitle(&d.numbering);
-    d.albums.push_back(std::move(fresh));
-    Link().downloadAlbum = static_cast<int>(d.albums.size()) - 1;
-    return Link().downloadAlbum + 1;
+/* Code 1: the recorded album window while it takes more, else a new one. */
+intptr_t CurrentDownloadAlbum(FrameWindow* frame) {
+    DownloadAlbumWindow() = album::DownloadAlbum(frame, DownloadAlbumWindow());
+    return reinterpret_cast<intptr_t>(DownloadAlbumWindow().data());
 }
 
-/* Code 2: the written file into the download album; a picture-with-sound movie gets its
- * still written beside it, which follows it into the album. */
+/* Whether the album window shows pictures of this file: JPEG, BMP and TIFF files. */
+bool AlbumShows(const std::string& path) {
+    const int type = image::DetectFileType(path.c_str());
+    return type == image::kTypeJpeg || type == image::kTypeBmp || type == image::kTypeTiff;
+}
+
+/* Code 2: the written file into the download album. A picture-with-sound movie gets its still
+ * written beside it, which goes into the album; the album window takes no movie or sound
+ * file itself yet, so those are left out without a message. */
 intptr_t FileWritten(FrameWindow* frame) {
-    if (Link().downloadAlbum < 0)
-        CurrentDownloadAlbum();
     const std::string path = bridge::LastWrittenPath();
     if (path.empty())
         return 0;
-    const QFileInfo info(QString::fromStdString(path));
-    std::string still;
+    std::string picture = path;
     if (media::IsMovieFile(path.c_str())) {
         media::MovieFacts facts;
         media::ReadMovieFacts(path, &facts);
+        picture.clear();
         if (facts.videoRate == 0 && facts.width > 0) {
-            still = StillPathOf(path);
-            if (!media::WriteMovieStill(path, still, 0, facts.HasSound() ? 1 : 0))
-                still.clear();
+            const std::string still = StillPathOf(path);
+            if (media::WriteMovieStill(path, still, 0, facts.HasSound() ? 1 : 0))
+                picture = still;
         }
+    } else if (!AlbumShows(path)) {
+        picture.clear();
     }
-    const bool added = AddToDownloadAlbum(frame, Link().downloadAlbum + 1, info.absoluteFilePath(),
-                                          info.fileName());
-    if (added && !still.empty())
-        AddToDownloadAlbum(frame, Link().downloadAlbum + 1, QString::fromStdString(still),
-                           QFileInfo(QString::fromStdString(still)).fileName());
-    return added ? 1 : 0;
+    if (picture.empty())
+        return 0;
+    if (!DownloadAlbumWindow())
+        CurrentDownloadAlbum(frame);
+    return album::AddFileToAlbum(DownloadAlbumWindow(), QString::fromStdString(picture)) ? 1 : 0;
 }
 
 /* Code 3: the one image of an event-1 run opens in a window as File Open opens it. */
@@ -116,7 +102,7 @@ intptr_t SingleImage(FrameWindow* frame) {
     const std::string path = bridge::LastWrittenPath();
     if (path.empty())
         return 0;
-    Downloads().openedSingly.push_back(path);
+    OpenedSingly().push_back(path);
     const QFileInfo info(QString::fromStdString(path));
     return image::OpenImageFile(frame, info.absoluteFilePath(), info.fileName()) ? 1 : 0;
 }
@@ -223,11 +209,11 @@ intptr_t OnNotify(FrameWindow* frame, unsigned message, uintptr_t code, intptr_t
     case DSC_STATUS_CONNECTION:
         link.communicating = value != 0;
         if (!link.communicating)
-            link.downloadAlbum = -1; // the next connection starts a new album
+            DownloadAlbumWindow().clear(); // the next connection starts a new album
         frame->SetCommunicating(link.communicating);
         return 0;
     case DSC_STATUS_ALBUM:
-        return CurrentDownloadAlbum();
+        return CurrentDownloadAlbum(frame);
     case DSC_STATUS_FILE_WRITTEN:
         return FileWritten(frame);
     case DSC_STATUS_SINGLE_IMAGE:
@@ -248,35 +234,7 @@ QWidget* LibraryDialog() {
     return Link().libraryDialogShown ? ShownDialog().data() : nullptr;
 }
 
-bool AddToDownloadAlbum(QWidget* frame, int album, const QString& path, const QString& name) {
-    (void)frame;
-    (void)name; // the album shows the file name of its path
-    DownloadAlbums& d = Downloads();
-    if (album < 1 || static_cast<size_t>(album) > d.albums.size())
-        return false;
-    album::Album& target = d.albums[album - 1];
-    const std::string file = path.toStdString();
-    int message = album::kMsgNone;
-    if (media::IsMovieFile(file.c_str())) {
-        const std::vector<uint8_t> picture = media::GetMovieFirstPicture(file);
-        message = picture.empty() ? album::kMsgExtractError
-                                  : album::AddEntry(&target, file, picture, Sources());
-    } else {
-        message = album::AddImageFile(&target, file, Sources());
-    }
-    return message == album::kMsgNone;
-}
-
 QJsonObject DumpState() {
-    QJsonArray albums;
-    for (const album::Album& a : Downloads().albums) {
-        QJsonArray entries;
-        for (const album::Entry& e : a.entries)
-            entries.append(QJsonObject{{"path", QString::fromStdString(e.path)},
-                                       {"name", QString::fromStdString(album::ShownName(e.path))}});
-        albums.append(
-            QJsonObject{{"title", QString::fromStdString(a.title)}, {"entries", entries}});
-    }
     QJsonArray mails;
     for (const std::vector<std::string>& files : mail::DownloadedMailsHandedOver()) {
         QJsonArray list;
@@ -285,10 +243,9 @@ QJsonObject DumpState() {
         mails.append(list);
     }
     QJsonArray opened;
-    for (const std::string& p : Downloads().openedSingly)
+    for (const std::string& p : OpenedSingly())
         opened.append(QString::fromStdString(p));
-    return QJsonObject{{"download_albums", albums},
-                       {"mails_handed_over", mails},
+    return QJsonObject{{"mails_handed_over", mails},
                        {"opened_singly", opened},
                        {"library_dialog", Link().libraryDialogShown},
                        {"modeless_dialogs", static_cast<int>(Link().modelessDialogs.size())}};

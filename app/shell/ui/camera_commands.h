@@ -33,13 +33,9 @@ intptr_t OnNotify(FrameWindow* frame, unsigned message, uintptr_t code, intptr_t
  * progress bar meanwhile. */
 QWidget* LibraryDialog();
 
-/* The camera commands' part of the state dump: download albums, mails handed over, files
- * opened singly. */
+/* The camera commands' part of the state dump: mails handed over, files opened singly, the
+ * library's dialogs. */
 QJsonObject DumpState();
-
-/* Adds a downloaded file to the download album numbered album; false when it was not
- * added. */
-bool AddToDownloadAlbum(QWidget* frame, int album, const QString& path, const QString& name);
 
 } // namespace qubex::camera
 

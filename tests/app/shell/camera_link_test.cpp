@@ -1,6 +1,6 @@
 /* The camera link's plain answers (cancel flag, deletion count, busy query, the library's
- * dialogs), the download album's capacity, the Data out order and paths, the still beside a
- * movie, and the mail job table an event-2 download fills. */
+ * dialogs), the Data out order and paths, the still beside a movie, and the mail job table an
+ * event-2 download fills. */
 #include "VokComRT70.h"
 #include "camera_link.h"
 #include "mail_jobs.h"
@@ -58,12 +58,7 @@ TEST(CameraLinkTest, PlainAnswersKeepTheRecord) {
     Ask(&link, WM_DSC_QUERYFILE, DSC_QUERYFILE_KIND, 0, false);
 }
 
-TEST(CameraLinkTest, AlbumCapacityOrderPathsAndStills) {
-    EXPECT_TRUE(DownloadAlbumTakesMore(true, 0));
-    EXPECT_TRUE(DownloadAlbumTakesMore(true, 99));
-    EXPECT_FALSE(DownloadAlbumTakesMore(true, 100));
-    EXPECT_FALSE(DownloadAlbumTakesMore(false, 3));
-
+TEST(CameraLinkTest, DataOutOrderPathsFiltersAndStills) {
     EXPECT_EQ(SendingOrder("/home/u", {"a.jpg", "b.jpg", "c.jpg"}),
               (std::vector<std::string>{"/home/u/c.jpg", "/home/u/b.jpg", "/home/u/a.jpg"}));
     EXPECT_EQ(SendingOrder("/", {"a.jpg"}), (std::vector<std::string>{"/a.jpg"}));
