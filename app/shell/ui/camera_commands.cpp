@@ -20,6 +20,7 @@
 
 #include "VokComRT70.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -33,6 +34,12 @@ namespace {
 CameraLink& Link() {
     static CameraLink link;
     return link;
+}
+
+/* The library's modeless dialogs as the loop serves them, the current one last. */
+std::vector<QPointer<QDialog>>& Modeless() {
+    static std::vector<QPointer<QDialog>> dialogs;
+    return dialogs;
 }
 
 /* The library's progress dialog, forgotten by itself should it go without a word. */
@@ -199,6 +206,10 @@ intptr_t OnNotify(FrameWindow* frame, unsigned message, uintptr_t code, intptr_t
     const intptr_t plain = AnswerPlain(&link, message, code, value, &handled);
     if (message == WM_DSC_STATUS && code == DSC_STATUS_DIALOG)
         ShownDialog() = static_cast<QWidget*>(link.libraryDialog);
+    if (message == WM_DSC_STATUS && code == DSC_STATUS_MODELESS_OPEN)
+        Modeless().push_back(reinterpret_cast<QDialog*>(value));
+    if (message == WM_DSC_STATUS && code == DSC_STATUS_MODELESS_CLOSED && !Modeless().empty())
+        Modeless().pop_back();
     if (handled)
         return plain;
     if (message == WM_DSC_QUERYFILE && code == DSC_QUERYFILE_KIND)
@@ -234,6 +245,14 @@ QWidget* LibraryDialog() {
     return Link().libraryDialogShown ? ShownDialog().data() : nullptr;
 }
 
+QDialog* ModelessDialog() {
+    // The selection dialog ends without code 15: a dialog that is gone is skipped.
+    std::vector<QPointer<QDialog>>& dialogs = Modeless();
+    while (!dialogs.empty() && !dialogs.back())
+        dialogs.pop_back();
+    return dialogs.empty() ? nullptr : dialogs.back().data();
+}
+
 QJsonObject DumpState() {
     QJsonArray mails;
     for (const std::vector<std::string>& files : mail::DownloadedMailsHandedOver()) {
@@ -248,7 +267,7 @@ QJsonObject DumpState() {
     return QJsonObject{{"mails_handed_over", mails},
                        {"opened_singly", opened},
                        {"library_dialog", Link().libraryDialogShown},
-                       {"modeless_dialogs", static_cast<int>(Link().modelessDialogs.size())}};
+                       {"modeless_dialog", ModelessDialog() != nullptr}};
 }
 
 } // namespace qubex::camera

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+class QDialog;
 class QString;
 class QWidget;
 
@@ -32,6 +33,10 @@ intptr_t OnNotify(FrameWindow* frame, unsigned message, uintptr_t code, intptr_t
 /* The library's progress dialog while it is on screen, else null: JPEG decoding uses its
  * progress bar meanwhile. */
 QWidget* LibraryDialog();
+
+/* The connection library's modeless dialog that the message loop serves now (the last one
+ * registered and not yet closed), else null. */
+QDialog* ModelessDialog();
 
 /* The camera commands' part of the state dump: mails handed over, files opened singly, the
  * library's dialogs. */

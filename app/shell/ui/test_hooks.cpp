@@ -1,6 +1,8 @@
 /* The state dump and the drive socket. */
 #include "test_hooks.h"
 
+#include "camera_commands.h"
+
 #include "drive_protocol.h"
 #include "frame_window.h"
 #include "state_dump.h"
@@ -107,6 +109,8 @@ void DriveServer::Execute(QLocalSocket* socket, const std::string& line) {
     case DriveCommand::Accept:
     case DriveCommand::Reject: {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) // the connection library's modeless dialog, registered with the loop
+            dialog = camera::ModelessDialog();
         if (!dialog) {
             Answer("error no dialog");
             return;

@@ -250,6 +250,29 @@ TEST_F(CameraProcess, TheHundredAndFirstImageStartsASecondAlbum) {
     Quit(pid);
 }
 
+TEST_F(CameraProcess, DataInShowsTheSelectionDialogAsTheLoopsModelessDialog) {
+    const std::string card = MakeDemoCard(home_.dir);
+    SimCamera camera(home_.dir, card);
+    const pid_t pid = Start({});
+    WaitForDump(dump_, StartedUp);
+    const std::string answer = Drive(drive_, "command 121");
+    EXPECT_EQ(answer.rfind("ok", 0), 0u) << answer;
+    QJsonObject d = WaitForDump(dump_, [](const QJsonObject& d) {
+        for (const QJsonValue& dialog : d["dialogs"].toArray())
+            if (dialog.toObject()["objectName"].toString() == "VOKDLGCOM_RT70")
+                return d["camera"].toObject()["communicating"].toBool();
+        return false;
+    });
+    EXPECT_TRUE(d["camera"].toObject()["modeless_dialog"].toBool());
+    EXPECT_FALSE(d["menus"].toObject()["121"].toObject()["enabled"].toBool(true));
+    EXPECT_EQ(Drive(drive_, "reject"), "ok");
+    d = WaitForDump(dump_, Idle);
+    EXPECT_FALSE(d["camera"].toObject()["modeless_dialog"].toBool(true));
+    EXPECT_EQ(Shared(VOK_VALUE_ACTIVE), 0);
+    EXPECT_EQ(Log(), "");
+    Quit(pid);
+}
+
 TEST_F(CameraProcess, DataOutConvertsAPhonePictureAndSendsReadyOnesUnchangedLastFirst) {
     const std::string card = Path("card");
     ::mkdir(card.c_str(), 0700);
