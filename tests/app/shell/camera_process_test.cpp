@@ -343,7 +343,7 @@ TEST_F(CameraProcess, ClockSetupDuringADownloadIsRefusedWithoutTouchingTheCamera
     SetShared(VOK_VALUE_PATH_IMAGE, images);
     pid_t pid;
     {
-        ScopedEnv t("VOK_TIME_SCALE", "1");
+        ScopedEnv t("VOK_TIME_SCALE", "0.3");
         pid = Start({"VOK_EVNT_NO=1"});
     }
     WaitForDump(dump_, [](const QJsonObject& d) {
