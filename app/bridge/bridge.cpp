@@ -59,6 +59,10 @@ int AskYesNoCancel(void* owner, int number, const std::string& text, const std::
                           VOK_MB_ICONWARNING);
 }
 
+bool QueryYes(void* owner, int number, const std::string& caption) {
+    return VokDsc_Msg_Query(owner, number, caption.c_str()) == VOK_IDYES;
+}
+
 namespace {
 
 void SetEventNumber(const char* name, int32_t value) {
@@ -255,6 +259,45 @@ bool SaveCameraJpeg(const std::vector<uint8_t>& dib, const std::string& path,
     std::vector<uint8_t> copy = dib;
     const VokImgBlock block = {copy.data(), static_cast<uint32_t>(copy.size())};
     return VokImg_Jpeg_CreateAndSaveFromDIB(&block, path.c_str(), overrides, 2, 0) != 0;
+}
+
+namespace {
+
+void TakeBlock(std::unique_ptr<VokImgBlock, BlockDeleter> block, std::vector<uint8_t>* out) {
+    out->assign(block->data, block->data + block->size);
+}
+
+} // namespace
+
+Coded DecodeJpeg(const std::string& jpegPath, std::vector<uint8_t>* dib, const RowsFunction& rows) {
+    VokImgBlock* raw = nullptr;
+    const Coded result = FromLibrary(VokImg_Jpeg_ReadDIBProgress(jpegPath.c_str(), &raw, ReportRows,
+                                                                 const_cast<RowsFunction*>(&rows)));
+    std::unique_ptr<VokImgBlock, BlockDeleter> block(raw);
+    if (result == Coded::Done && block)
+        TakeBlock(std::move(block), dib);
+    return result;
+}
+
+bool JpegSize(const std::string& jpegPath, uint32_t* width, uint32_t* height) {
+    JpegFrameInfo frame{};
+    if (!Get_Jpeg_HvSamp_Main(jpegPath.c_str(), &frame) || frame.width == 0 || frame.height == 0)
+        return false;
+    *width = frame.width;
+    *height = frame.height;
+    return true;
+}
+
+bool SaveAsExif(const std::string& jpegPath, const std::string& targetPath) {
+    return ChangeFormatToExifAndSave(jpegPath.c_str(), targetPath.c_str(), nullptr, 0) ==
+           VOK_IMG_WRITTEN;
+}
+
+bool SaveAsTiff(const std::vector<uint8_t>& dib, const std::string& targetPath) {
+    if (dib.size() > UINT32_MAX)
+        return false;
+    VokImgBlock block{const_cast<unsigned char*>(dib.data()), uint32_t(dib.size())};
+    return VokImg_Tiff_CreateTiffAndSave(&block, targetPath.c_str(), nullptr, 0) != 0;
 }
 
 } // namespace qubex::bridge

@@ -29,6 +29,8 @@ int ShowErrorText(void* owner, int number, const std::string& text, const std::s
 /* Yes, No and Cancel with the warning icon (a save prompt filled by the caller): 6 yes, 7 no,
  * 2 cancel. */
 int AskYesNoCancel(void* owner, int number, const std::string& text, const std::string& caption);
+/* true when a query box was answered Yes. */
+bool QueryYes(void* owner, int number, const std::string& caption);
 
 /* ---- The shared settings key ---- */
 /* Active = 1 and APP_HANDLE = pid under Event_App (an event start or an open connection). */
@@ -98,6 +100,16 @@ std::vector<uint8_t> JpegScaledDib(const char* path, uint32_t minWidth, uint32_t
 bool SaveCameraJpeg(const std::vector<uint8_t>& dib, const std::string& path,
                     const std::string& model, const std::string& maker, uint8_t byte1,
                     uint8_t byte2);
+
+/* ---- Image windows ---- */
+/* The JPEG decoded whole into a 24-bit packed bitmap in memory, with the rows reported. */
+Coded DecodeJpeg(const std::string& jpegPath, std::vector<uint8_t>* dib, const RowsFunction& rows);
+/* The picture's full size from the JPEG's frame header; false when it has none. */
+bool JpegSize(const std::string& jpegPath, uint32_t* width, uint32_t* height);
+/* A plain JPEG turned into the final Exif JPEG at target (written whole or not at all). */
+bool SaveAsExif(const std::string& jpegPath, const std::string& targetPath);
+/* A bitmap written as a TIFF file by the image library (written whole or not at all). */
+bool SaveAsTiff(const std::vector<uint8_t>& dib, const std::string& targetPath);
 
 /* A block the libraries hand over that the caller frees with free(). */
 struct FreeDeleter {

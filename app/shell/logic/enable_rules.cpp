@@ -66,8 +66,10 @@ bool DropDownEnabled(int position, const FrameView& v) {
     const int kind = v.hasActive ? v.active.kind : KIND_NONE;
     switch (position) {
     case 1:
-        return kind == KIND_IMAGE || kind == KIND_ALBUM;
+        return (kind == KIND_IMAGE && v.active.undoHere) || kind == KIND_ALBUM;
     case 2:
+        // Grayed for TIFF pictures and calendars.
+        return kind == KIND_IMAGE && (v.active.sourceType == 1 || v.active.sourceType == 2);
     case 3:
         return kind == KIND_IMAGE;
     default:

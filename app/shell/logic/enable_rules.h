@@ -24,6 +24,7 @@ struct ChildView {
     bool modified = false;        /* image windows */
     std::string displayName;      /* image windows: the name in the title */
     int sourceType = 0;           /* image windows: file-type code of the source */
+    bool undoHere = false;        /* image windows: made the last undoable change */
     bool monthlyCalendar = false; /* its calendar settings start with 131 */
     bool albumSelection = false;  /* album windows: an image is selected */
     std::string albumSelectedName;

@@ -20,6 +20,7 @@ constexpr const char* kAlbumMarked = "vokAlbumMarked"; /* int: images marked for
 constexpr const char* kOwned = "vokOwnedWindow";       /* bool: not closed by Close All */
 constexpr const char* kDumpExtra = "vokDumpExtra";     /* QJsonObject: the window's own dump keys */
 constexpr const char* kZoom = "vokZoom";               /* int: zoom in quarters (image windows) */
+constexpr const char* kUndoHere = "vokUndoHere";       /* bool: this window made the last change */
 
 } // namespace qubex::child
 

@@ -67,6 +67,7 @@ ChildView ViewOf(QMdiSubWindow* sub) {
     c.modified = w->property(child::kModified).toBool();
     c.displayName = w->property(child::kDisplayName).toString().toStdString();
     c.sourceType = w->property(child::kSourceType).toInt();
+    c.undoHere = w->property(child::kUndoHere).toBool();
     c.monthlyCalendar = w->property(child::kMonthly).toBool();
     c.albumSelection = w->property(child::kAlbumSelection).toBool();
     c.albumSelectedName = w->property(child::kAlbumSelectedName).toString().toStdString();

@@ -40,6 +40,7 @@ bridge::Coded RunWithMeter(QWidget* frame, int message, const QString& displayNa
             frame, QString::fromStdString(ProgramText(STR_PRODUCT, bridge::Language())));
         // A window is not held back by its disabled owner.
         meter->setEnabled(true);
+        meter->setProperty("vokSelfClosing", true);
         meter->SetTexts(message, displayName);
         meter->SetRows(0, 1);
         meter->show();
@@ -85,6 +86,15 @@ bool ExtractJpegToBmp(QWidget* frame, const QString& jpegPath, const QString& bm
     return Report(frame, RunWithMeter(frame, MSG_EXTRACTING, displayName, cameraDialog,
                                       [&](const bridge::RowsFunction& rows) {
                                           return bridge::DecodeJpegToBmp(jpeg, bmp, rows);
+                                      }));
+}
+
+bool ExtractJpegToDib(QWidget* frame, const QString& jpegPath, const QString& displayName,
+                      std::vector<uint8_t>* dib) {
+    const std::string jpeg = jpegPath.toStdString();
+    return Report(frame, RunWithMeter(frame, MSG_EXTRACTING, displayName, nullptr,
+                                      [&](const bridge::RowsFunction& rows) {
+                                          return bridge::DecodeJpeg(jpeg, dib, rows);
                                       }));
 }
 

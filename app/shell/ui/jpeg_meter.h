@@ -6,6 +6,9 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <vector>
+
 class QWidget;
 
 namespace qubex {
@@ -16,6 +19,10 @@ namespace qubex {
  * the BMP file was written. */
 bool ExtractJpegToBmp(QWidget* frame, const QString& jpegPath, const QString& bmpPath,
                       const QString& displayName, QWidget* cameraDialog = nullptr);
+
+/* The same decoding into a packed bitmap in memory, for a window that shows it at once. */
+bool ExtractJpegToDib(QWidget* frame, const QString& jpegPath, const QString& displayName,
+                      std::vector<uint8_t>* dib);
 
 /* The BMP file compressed at quality with 2x1 sampling. Message 42 when the BMP cannot be
  * read, 105 when compressing or writing fails; true when the JPEG file was written. */

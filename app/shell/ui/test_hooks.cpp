@@ -145,7 +145,9 @@ void DriveServer::Execute(QLocalSocket* socket, const std::string& line) {
 bool DriveServer::eventFilter(QObject* watched, QEvent* event) {
     // A modal dialog opened by the running command answers it as soon as it shows.
     if (event->type() == QEvent::Show && waiting_) {
-        if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && dialog->isModal())
+        // A progress dialog that ends by itself is part of the command, not its answer.
+        if (auto* dialog = qobject_cast<QDialog*>(watched);
+            dialog && dialog->isModal() && !dialog->property("vokSelfClosing").toBool())
             Answer("ok dialog " + dialog->objectName().toUtf8());
     }
     return QObject::eventFilter(watched, event);

@@ -155,6 +155,16 @@ TEST(EnableRules, FollowTheActiveChild) {
     EXPECT_TRUE(MenuItemEnabled(CMD_TOOL, Image("a.jpg", false, 2)));
     EXPECT_FALSE(MenuItemEnabled(CMD_TOOL, Image("a.alb", false, 3)));
     EXPECT_FALSE(MenuItemEnabled(CMD_SCHEDULE, Image("m.cal", false, 4)));
+    // Image menu for BMP and JPEG only; Edit only in the window that made the last change.
+    EXPECT_TRUE(DropDownEnabled(2, Image("a.bmp", false, 1)));
+    EXPECT_TRUE(DropDownEnabled(2, Image("a.jpg", false, 2)));
+    EXPECT_FALSE(DropDownEnabled(2, Image("a.tif", false, 7)));
+    EXPECT_FALSE(DropDownEnabled(2, Image("m.cal", false, 4)));
+    EXPECT_TRUE(DropDownEnabled(3, Image("a.tif", false, 7)));
+    FrameView changed = Image("a.jpg", true);
+    EXPECT_FALSE(DropDownEnabled(1, changed));
+    changed.active.undoHere = true;
+    EXPECT_TRUE(DropDownEnabled(1, changed));
     FrameView movie;
     movie.hasActive = true;
     movie.active.kind = KIND_MOVIE;
