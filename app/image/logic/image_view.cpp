@@ -22,9 +22,11 @@ int MakeImageDoc(Dib dib, const std::string& path, const std::string& displayNam
     if (dib.size() < vokc::kDibHeaderSize)
         return kMsgCannotParse;
     const vokc::DibHeader h = vokc::GetDibHeader(dib.data());
+    // A full-colour bitmap must hold its pixels: width x height at its own pixel size (a
+    // 16-bit one needs two bytes a pixel, not three).
     if (h.bitCount >= 16 && h.width > 0 && h.height != 0 && h.height != INT32_MIN) {
         uint64_t rows = uint64_t(h.height < 0 ? -int64_t(h.height) : h.height);
-        if (dib.size() < uint64_t(h.width) * rows * 3)
+        if (dib.size() < uint64_t(h.width) * rows * (h.bitCount / 8))
             return kMsgCannotParse;
     }
     if (!DibFacts(dib, &d))

@@ -69,7 +69,11 @@ void WatchActivation(FrameWindow* frame) {
     if (area->property("vokImageWatch").toBool())
         return;
     area->setProperty("vokImageWatch", true);
-    QObject::connect(area, &QMdiArea::subWindowActivated, frame, [frame](QMdiSubWindow* sub) {
+    QObject::connect(area, &QMdiArea::subWindowActivated, area, [area](QMdiSubWindow* sub) {
+        // Null while the frame is being destroyed.
+        auto* frame = qobject_cast<FrameWindow*>(area->window());
+        if (!frame)
+            return;
         if (auto* w = sub ? qobject_cast<ImageWindow*>(sub->widget()) : nullptr) {
             w->CheckZoomItem();
             return;

@@ -17,11 +17,13 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QJsonObject>
+#include <QLayout>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 
 #include <set>
 
@@ -155,6 +157,10 @@ std::vector<ImageWindow*> ImageWindow::All() {
     return {Windows().begin(), Windows().end()};
 }
 
+FrameWindow* ImageWindow::Frame() const {
+    return qobject_cast<FrameWindow*>(frame_.data());
+}
+
 QMdiSubWindow* ImageWindow::SubWindow() const {
     return qobject_cast<QMdiSubWindow*>(parentWidget());
 }
@@ -209,11 +215,12 @@ void ImageWindow::UpdateProperties() {
 }
 
 void ImageWindow::CheckZoomItem() const {
-    if (!frame_)
+    FrameWindow* frame = Frame();
+    if (!frame)
         return;
     const int checked = CommandOfZoom(doc_.zoom);
     for (int command = kCmdZoom25; command <= kCmdZoom400; ++command)
-        if (QAction* a = frame_->MenuAction(command))
+        if (QAction* a = frame->MenuAction(command))
             a->setChecked(command == checked);
 }
 
@@ -221,10 +228,15 @@ void ImageWindow::FitWindow() {
     QMdiSubWindow* sub = SubWindow();
     if (!sub)
         return;
-    QSize outer = ZoomedSize() + (sub->size() - size());
-    if (QMdiArea* area = sub->mdiArea())
-        outer = outer.boundedTo(area->viewport()->size());
-    sub->resize(outer.expandedTo(sub->minimumSizeHint()));
+    // The frame's extent is known once the child's layout has run: a second pass settles it.
+    for (int pass = 0; pass < 2; ++pass) {
+        QSize outer = ZoomedSize() + (sub->size() - size());
+        if (QMdiArea* area = sub->mdiArea())
+            outer = outer.boundedTo(area->viewport()->size());
+        sub->resize(outer.expandedTo(sub->minimumSizeHint()));
+        if (sub->layout())
+            sub->layout()->activate();
+    }
 }
 
 bool ImageWindow::SetZoom(int zoom) {
@@ -246,7 +258,7 @@ bool ImageWindow::EnsureFullImage() {
     if (preview_.empty())
         return true;
     Dib full;
-    if (!ExtractJpegToDib(frame_, QString::fromStdString(doc_.path),
+    if (!ExtractJpegToDib(Frame(), QString::fromStdString(doc_.path),
                           QString::fromStdString(doc_.displayName), &full))
         return false;
     DibInfo d;
@@ -302,11 +314,16 @@ void ImageWindow::Saved(Dib converted, const std::string& path, const std::strin
 }
 
 void ImageWindow::UpdateScrollRanges() {
+    // Ranges against the whole window, less a bar only where the other one is needed, so a
+    // window that fits its picture shows no bars.
     const QSize zoomed = ZoomedSize();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const bool across = zoomed.width() > width();
+    const bool down = zoomed.height() > height();
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    h->setRange(0, ScrollRange(uint32_t(zoomed.width()), viewport()->width(), 0));
-    v->setRange(0, ScrollRange(uint32_t(zoomed.height()), viewport()->height(), 0));
+    h->setRange(0, ScrollRange(uint32_t(zoomed.width()), width(), down ? bar : 0));
+    v->setRange(0, ScrollRange(uint32_t(zoomed.height()), height(), across ? bar : 0));
     h->setPageStep(std::max(viewport()->width(), 1));
     v->setPageStep(std::max(viewport()->height(), 1));
 }
@@ -407,9 +424,10 @@ void ImageWindow::closeEvent(QCloseEvent* event) {
 }
 
 void ImageWindow::SetStatusField(int field, const QString& text) const {
-    if (!frame_)
+    FrameWindow* frame = Frame();
+    if (!frame)
         return;
-    if (auto* label = frame_->findChild<QLabel*>(QString("700.%1").arg(field)))
+    if (auto* label = frame->findChild<QLabel*>(QString("700.%1").arg(field)))
         label->setText(text);
 }
 

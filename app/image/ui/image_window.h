@@ -73,7 +73,10 @@ class ImageWindow : public QAbstractScrollArea {
     void SetStatusField(int field, const QString& text) const;
     void ReplacePicture(Dib dib);
 
-    QPointer<FrameWindow> frame_;
+    /* The frame, or null once it is being destroyed. */
+    FrameWindow* Frame() const;
+
+    QPointer<QWidget> frame_;
     ImageDoc doc_;
     Dib preview_; // the scaled decoding shown while doc_.image is empty
     QImage display_;

@@ -75,6 +75,13 @@ ChildView ViewOf(QMdiSubWindow* sub) {
     return c;
 }
 
+bool ContainsAction(const QMenu* menu, const QAction* action) {
+    for (QAction* a : menu->actions())
+        if (a == action || (a->menu() && ContainsAction(a->menu(), action)))
+            return true;
+    return false;
+}
+
 bool IsOwned(QMdiSubWindow* sub) {
     return ChildWidget(sub)->property(child::kOwned).toBool();
 }
@@ -787,9 +794,9 @@ StateDump FrameWindow::Dump() const {
     const QList<QMenu*> menus = findChildren<QMenu*>();
     for (const auto& [id, a] : menuActions_) {
         bool enabled = a->isEnabled();
-        // An item of a grayed drop-down or submenu cannot be chosen either.
+        // An item of a grayed drop-down or submenu (or of a submenu in it) cannot be chosen.
         for (QMenu* menu : menus)
-            if (!menu->menuAction()->isEnabled() && menu->actions().contains(a))
+            if (!menu->menuAction()->isEnabled() && ContainsAction(menu, a))
                 enabled = false;
         d.menus[id] = {enabled, a->isChecked()};
     }

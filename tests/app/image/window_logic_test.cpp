@@ -311,6 +311,18 @@ TEST(WindowRulesTest, MenusFollowTheActiveWindowAndUndoIsOneSharedLevel) {
     shortDib.resize(200);
     ImageDoc c;
     EXPECT_EQ(MakeImageDoc(shortDib, "c.bmp", "c.bmp", kTypeBmp, &c), kMsgCannotParse);
+    // A whole 16-bit bitmap holds fewer bytes than width x height x 3 and still opens.
+    Dib sixteen(40 + vokc::DibStride(30, 16) * 20);
+    vokc::DibHeader h16;
+    h16.width = 30;
+    h16.height = 20;
+    h16.bitCount = 16;
+    vokc::PutDibHeader(sixteen.data(), h16);
+    ASSERT_LT(sixteen.size(), 30u * 20 * 3);
+    ASSERT_EQ(MakeImageDoc(sixteen, "d.bmp", "d.bmp", kTypeBmp, &c), kMsgNone);
+    EXPECT_EQ(c.bitCount, 16u);
+    sixteen.resize(sixteen.size() - 2);
+    EXPECT_EQ(MakeImageDoc(sixteen, "d.bmp", "d.bmp", kTypeBmp, &c), kMsgCannotParse);
 }
 
 } // namespace

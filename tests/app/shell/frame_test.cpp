@@ -214,7 +214,11 @@ TEST_F(FrameTest, EnableRulesApplyAfterTheNextEvent) {
     EXPECT_EQ(d.children[0].windowClass, "VOKAlbumChild");
     EXPECT_FALSE(d.children[0].active);
     EXPECT_TRUE(d.children[1].active);
-    EXPECT_TRUE(d.menus.at(CMD_UNDO).enabled);
+    // Edit is there only in the image window that made the last change.
+    EXPECT_FALSE(d.menus.at(CMD_UNDO).enabled);
+    image->setProperty(child::kUndoHere, true);
+    NextEvent();
+    EXPECT_TRUE(frame.Dump().menus.at(CMD_UNDO).enabled);
 
     // Close All with a window that refuses leaves it, and a close request keeps the program.
     album->refuse = true;
