@@ -100,10 +100,6 @@ ImageWindow* MakeWindow(FrameWindow* frame, ImageDoc doc, Dib preview) {
     QMdiSubWindow* sub = frame->mdiArea()->addSubWindow(window);
     sub->show();
     window->FitWindow();
-    // The area placed the child before it had its size: keep it inside where it can.
-    const QSize room = frame->mdiArea()->viewport()->size();
-    sub->move(std::max(0, std::min(sub->x(), room.width() - sub->width())),
-              std::max(0, std::min(sub->y(), room.height() - sub->height())));
     window->UpdateProperties();
     frame->mdiArea()->setActiveSubWindow(sub);
     window->setFocus();

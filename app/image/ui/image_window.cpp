@@ -237,6 +237,12 @@ void ImageWindow::FitWindow() {
         if (sub->layout())
             sub->layout()->activate();
     }
+    // Its top-left corner stays unless the new size would reach past the area.
+    if (QMdiArea* area = sub->mdiArea()) {
+        const QSize room = area->viewport()->size();
+        sub->move(std::max(0, std::min(sub->x(), room.width() - sub->width())),
+                  std::max(0, std::min(sub->y(), room.height() - sub->height())));
+    }
 }
 
 bool ImageWindow::SetZoom(int zoom) {

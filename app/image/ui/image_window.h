@@ -34,8 +34,8 @@ class ImageWindow : public QAbstractScrollArea {
     QMdiSubWindow* SubWindow() const;
     /* The picture's size at the current zoom, the window's client size. */
     QSize ZoomedSize() const;
-    /* Resizes the MDI child to the picture at its zoom (never beyond the MDI area), keeping
-     * the top-left corner. */
+    /* Resizes the MDI child to the picture at its zoom, never beyond the MDI area; the
+     * top-left corner stays unless the window would reach past the area. */
     void FitWindow();
     /* The View command's zoom: restores an iconic or maximised window, resizes it and
      * follows with the scroll ranges. false when the full picture was needed and failed. */
