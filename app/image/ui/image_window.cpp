@@ -25,6 +25,7 @@
 #include <QScrollBar>
 #include <QStyle>
 
+#include <climits>
 #include <set>
 
 namespace qubex::image {
@@ -332,6 +333,12 @@ void ImageWindow::UpdateScrollRanges() {
     v->setRange(0, ScrollRange(uint32_t(zoomed.height()), height(), across ? bar : 0));
     h->setPageStep(std::max(viewport()->width(), 1));
     v->setPageStep(std::max(viewport()->height(), 1));
+    // Arrow keys and the bars' arrows take the line step above; a wheel notch, which Qt counts
+    // as three single steps, moves one line step too.
+    const int lineAcross = ScrollTarget(kLineForward, 0, INT_MAX, viewport()->width(), 0);
+    const int lineDown = ScrollTarget(kLineForward, 0, INT_MAX, viewport()->height(), 0);
+    h->setSingleStep(std::max(lineAcross / 3, 1));
+    v->setSingleStep(std::max(lineDown / 3, 1));
 }
 
 void ImageWindow::paintEvent(QPaintEvent*) {

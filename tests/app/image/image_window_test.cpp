@@ -26,6 +26,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -185,6 +186,14 @@ TEST_F(ImageWindowTest, OpenZoomMenusUndoAndClose) {
     EXPECT_EQ(h->value(), client / 4);
     h->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(h->value(), client / 4 + client);
+    // A wheel notch down moves by about a line step.
+    QScrollBar* v = jpeg->verticalScrollBar();
+    const int rows = jpeg->viewport()->height();
+    QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(jpeg->viewport(), &wheel);
+    EXPECT_NEAR(v->value(), rows / 4, 3);
+    v->setValue(0);
     QMouseEvent move(QEvent::MouseMove, QPointF(10, 20), QPointF(10, 20), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(jpeg->viewport(), &move);
