@@ -584,6 +584,9 @@ void AlbumWindow::keyPressEvent(QKeyEvent* event) {
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // Enter in a name field ends the renaming there; the line edit passes it on.
+        if (qobject_cast<QLineEdit*>(QApplication::focusWidget()))
+            return;
         if (album_.current >= 0)
             OpenEntry(size_t(album_.current));
         return;
