@@ -26,6 +26,7 @@
 #include <QStyle>
 
 #include <climits>
+#include <cstring>
 #include <set>
 
 namespace qubex::image {
@@ -54,6 +55,18 @@ QImage DisplayImage(const Dib& dib) {
     DibInfo d;
     if (!DibFacts(shown, &d) || d.compression != 0 || d.width == 0 || d.height == 0)
         return QImage();
+    if (d.bits == 24) {
+        // Rows copied as they are: the DIB's blue, green, red order is Qt's BGR888.
+        QImage image(int(d.width), int(d.height), QImage::Format_BGR888);
+        if (image.isNull())
+            return image;
+        for (uint32_t y = 0; y < d.height; ++y) {
+            const uint32_t stored = d.topDown ? y : d.height - 1 - y;
+            memcpy(image.scanLine(int(y)), shown.data() + d.pixelOffset + size_t(stored) * d.stride,
+                   size_t(d.width) * 3);
+        }
+        return image;
+    }
     QImage image(int(d.width), int(d.height), QImage::Format_RGB32);
     if (image.isNull())
         return image;
