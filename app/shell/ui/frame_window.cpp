@@ -695,6 +695,10 @@ void FrameWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void FrameWindow::changeEvent(QEvent* event) {
+    // Enabling the frame again (after the meter) enables every drop-down with it: the next
+    // refresh applies all rules, whatever it applied before.
+    if (event->type() == QEvent::EnabledChange)
+        lastOutcome_.clear();
     QMainWindow::changeEvent(event);
     // The camera library's progress dialog stays in view when the frame is maximised or
     // restored.

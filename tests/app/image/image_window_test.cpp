@@ -178,6 +178,7 @@ TEST_F(ImageWindowTest, OpenZoomMenusUndoAndClose) {
     EXPECT_FALSE(jpeg->ShowsScaledPreview());
     EXPECT_EQ(Title(jpeg), "big.jpg [100%]");
     EXPECT_EQ(CheckedZoom(frame), CMD_ZOOM_100);
+    EXPECT_FALSE(Enabled(frame, CMD_UNDO)) << "the meter's end must not bring Edit back";
     QScrollBar* h = jpeg->horizontalScrollBar();
     const int client = jpeg->viewport()->width();
     EXPECT_LE(jpeg->SubWindow()->width(), area.width()) << "never wider than the MDI area";
