@@ -12,6 +12,7 @@
 #include "VokDscMsg.h"
 #include "VokExif.h"
 #include "album_model.h"
+#include "movie_facts.h"
 
 namespace {
 
@@ -28,7 +29,8 @@ const char kUsage[] =
     "\n"
     "ls      one line per entry: index (from 1), mark (0/1), thumbnail WIDTHxHEIGHT, path,\n"
     "        separated by tabs\n"
-    "make    a new album of the pictures (JPEG, BMP, TIFF; at most 100), replacing ALBUM;\n"
+    "make    a new album of the pictures (JPEG, BMP, TIFF, QuickTime or AVI movies by their\n"
+    "        first picture; at most 100), replacing ALBUM;\n"
     "        nothing is written when any picture is refused\n"
     "mark    set the selection mark of the entries (counted from 1); unmark clears it\n"
     "\n"
@@ -60,6 +62,10 @@ AlbumSources ToolSources() {
             VokImg_FreeBlock(b);
         }
         return dib;
+    };
+    s.pictures.isMovie = qubex::media::IsMovieFile;
+    s.pictures.movieFirstPicture = [](const char* path) {
+        return qubex::media::GetMovieFirstPicture(path);
     };
     return s;
 }

@@ -212,12 +212,19 @@ image::DibResult ThumbnailFromFile(const char* path, const PictureSources& sourc
         result.message = kMsgFileMissing;
         return result;
     }
-    image::FileTypeTests tests;
-    tests.isAlbum = IsAlbumFile;
     image::DibResult picture;
     uint32_t fullWidth = 0;
     uint32_t fullHeight = 0;
-    switch (image::DetectFileType(path, tests)) {
+    image::FileTypeTests tests;
+    tests.isAlbum = IsAlbumFile;
+    const bool movie = sources.isMovie && sources.isMovie(path);
+    switch (movie ? int(image::kTypeMovie) : image::DetectFileType(path, tests)) {
+    case image::kTypeMovie:
+        if (sources.movieFirstPicture)
+            picture.dib = sources.movieFirstPicture(path);
+        if (picture.dib.empty())
+            picture.message = kMsgBitmapFailed;
+        break;
     case image::kTypeBmp:
         picture = image::ReadBmpFile(path);
         break;

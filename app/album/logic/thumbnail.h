@@ -49,18 +49,25 @@ Size BitmapSize(const Dib& dib);
 /* Pixel (x, y) of a 24-bit bitmap made here, counted from the top: red, green, blue. */
 Rgb ThumbnailPixel(const Dib& dib, uint32_t x, uint32_t y);
 
-/* Decoders the album logic does not own: the image library's scaled JPEG decoding. */
+/* Decoders the album logic does not own: the image library's scaled JPEG decoding and the
+ * movie reader. */
 struct PictureSources {
     /* The JPEG at libjpeg's smallest scale still covering minWidth x minHeight, as a 24-bit
      * packed bitmap, with the picture's full size; empty on any failure. */
     std::function<Dib(const char* path, uint32_t minWidth, uint32_t minHeight, uint32_t* width,
                       uint32_t* height)>
         jpegScaled;
+    /* Whether the file is a movie; asked before the type detection, whose JPEG test finds a
+     * start mark inside a Motion-JPEG movie. */
+    std::function<bool(const char* path)> isMovie;
+    /* The movie's first picture as a packed bitmap; empty when there is none. */
+    std::function<Dib(const char* path)> movieFirstPicture;
 };
 
 /* The stored thumbnail of an image file by its type: BMP and TIFF through the program's
- * readers, JPEG through the scaled decoding. 40 missing, 46 a file of another type (albums,
- * calendars, movies and unknown files), or the reader's refusal. */
+ * readers, JPEG through the scaled decoding, a movie from its first picture. 40 missing, 46 a
+ * file of another type (albums, calendars, unknown files, movies without a movie reader), 91
+ * a JPEG or movie that gives no picture, or the reader's refusal. */
 image::DibResult ThumbnailFromFile(const char* path, const PictureSources& sources, Rgb background);
 
 } // namespace qubex::album

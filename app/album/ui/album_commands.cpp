@@ -71,9 +71,10 @@ QStringList ChooseFilesToAdd(QWidget* frame) {
     dialog.setObjectName("ADDALBUMFILE");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setNameFilters({"Images (*.jpg *.JPG *.jpeg *.bmp *.BMP *.tif *.TIF *.tiff)",
-                           "JPEG (*.jpg *.JPG *.jpeg)", "Bitmap (*.bmp *.BMP)",
-                           "TIFF (*.tif *.TIF *.tiff)", "* (*)"});
+    dialog.setNameFilters(
+        {"Images (*.jpg *.JPG *.jpeg *.bmp *.BMP *.tif *.TIF *.tiff *.mov *.MOV *.avi *.AVI)",
+         "JPEG (*.jpg *.JPG *.jpeg)", "Bitmap (*.bmp *.BMP)", "TIFF (*.tif *.TIF *.tiff)",
+         "QuickTime (*.mov *.MOV)", "AVI (*.avi *.AVI)", "* (*)"});
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();

@@ -37,7 +37,7 @@ std::vector<AlbumPicture> AlbumPictures(const QWidget* album);
 /* For the camera's downloaded images (the connection library's status codes 1 and 2):
  *   QPointer<QWidget> album;                  // one per connection, cleared when it closes
  *   album::AddToDownloadAlbum(frame, &album, path);
- * adds the written file (JPEG, BMP or TIFF, or the JPEG still of a movie) to *album, which
+ * adds the written file (JPEG, BMP, TIFF or movie) to *album, which
  * becomes a new empty album window when it is unset, closed, or already holds 100 pictures,
  * so that the 101st image of one connection starts a second album. Refusals (101, 46, ...)
  * are shown as Add to Album shows them. true when added. */

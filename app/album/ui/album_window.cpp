@@ -7,6 +7,7 @@
 #include "child_record.h"
 #include "image_commands.h"
 #include "ini_table.h"
+#include "movie_facts.h"
 #include "save_rules.h"
 #include "settings_file.h"
 
@@ -123,6 +124,10 @@ AlbumSources ProgramSources() {
     s.pictures.jpegScaled = [](const char* path, uint32_t minWidth, uint32_t minHeight,
                                uint32_t* width, uint32_t* height) {
         return bridge::JpegScaledDib(path, minWidth, minHeight, width, height);
+    };
+    s.pictures.isMovie = media::IsMovieFile;
+    s.pictures.movieFirstPicture = [](const char* path) {
+        return media::GetMovieFirstPicture(path);
     };
     s.imageDate = [](const char* path) {
         Date d;

@@ -27,6 +27,7 @@
 #include <QPointer>
 
 #include <cstdio>
+#include <vector>
 
 namespace qubex::camera {
 namespace {
@@ -78,30 +79,33 @@ bool AlbumShows(const std::string& path) {
 }
 
 /* Code 2: the written file into the download album. A picture-with-sound movie gets its still
- * written beside it, which goes into the album; the album window takes no movie or sound
- * file itself yet, so those are left out without a message. */
+ * written beside it, which follows the movie into the album; a sound memo is no picture and
+ * is left out without a message. */
 intptr_t FileWritten(FrameWindow* frame) {
     const std::string path = bridge::LastWrittenPath();
     if (path.empty())
         return 0;
-    std::string picture = path;
+    std::vector<std::string> pictures;
     if (media::IsMovieFile(path.c_str())) {
+        pictures.push_back(path);
         media::MovieFacts facts;
         media::ReadMovieFacts(path, &facts);
-        picture.clear();
         if (facts.videoRate == 0 && facts.width > 0) {
             const std::string still = StillPathOf(path);
             if (media::WriteMovieStill(path, still, 0, facts.HasSound() ? 1 : 0))
-                picture = still;
+                pictures.push_back(still);
         }
-    } else if (!AlbumShows(path)) {
-        picture.clear();
+    } else if (AlbumShows(path)) {
+        pictures.push_back(path);
     }
-    if (picture.empty())
-        return 0;
-    if (!DownloadAlbumWindow())
+    bool added = false;
+    for (const std::string& picture : pictures) {
+        // The still may be the 101st entry: it then starts the next album.
         CurrentDownloadAlbum(frame);
-    return album::AddFileToAlbum(DownloadAlbumWindow(), QString::fromStdString(picture)) ? 1 : 0;
+        if (album::AddFileToAlbum(DownloadAlbumWindow(), QString::fromStdString(picture)))
+            added = true;
+    }
+    return added ? 1 : 0;
 }
 
 /* Code 3: the one image of an event-1 run opens in a window as File Open opens it. */

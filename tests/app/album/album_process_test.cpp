@@ -1,6 +1,8 @@
-/* qubex and vokalbum as processes, driven and observed from outside: an album made and
- * marked by vokalbum opens through File Open with the drive's answer, the state dump lists the
- * entries vokalbum lists, and Save As with type 1 writes an album that vokalbum reads the same. */
+/* qubex and vokalbum as processes, driven and observed from outside: an album of pictures and
+ * a movie made and marked by vokalbum opens through File Open with the drive's answer, the state
+ * dump lists the entries vokalbum lists, and Save As with type 1 writes an album that vokalbum
+ * reads the same. */
+#include "demo_card.h"
 #include "image_builders.h"
 #include "vok_test_env.h"
 
@@ -104,11 +106,18 @@ TEST_F(AlbumProcess, AnAlbumMadeByVokalbumOpensListsTheSameEntriesAndSavesAsType
         ASSERT_TRUE(imgtest::write_file(Path(name), imgtest::make_jpeg(200, 150)));
         files += " " + ShellQuote(Path(name));
     }
+    // A movie enters by its first picture.
+    rt70sim::Bytes frame;
+    ASSERT_TRUE(rt70sim::encodeJpeg(rt70sim::demoPicture(160, 120, 1), 75, true, nullptr, &frame));
+    const rt70sim::Bytes movie = rt70sim::movieFile({frame}, 160, 120, 10);
+    ASSERT_TRUE(voktest::WriteFile(Path("e.mov"), std::string(movie.begin(), movie.end())));
+    files += " " + ShellQuote(Path("e.mov"));
     const std::string vokalbum = ShellQuote(TestBin("vokalbum"));
     ASSERT_EQ(RunShell(vokalbum + " make " + ShellQuote(Path("made.alb")) + files).status, 0);
     ASSERT_EQ(RunShell(vokalbum + " mark " + ShellQuote(Path("made.alb")) + " 2").status, 0);
     const std::string listed = ListedEntries(Path("made.alb"));
-    ASSERT_EQ(listed, Path("a.jpg") + " 0\n" + Path("b c.jpg") + " 1\n" + Path("d.jpg") + " 0\n");
+    ASSERT_EQ(listed, Path("a.jpg") + " 0\n" + Path("b c.jpg") + " 1\n" + Path("d.jpg") + " 0\n" +
+                          Path("e.mov") + " 0\n");
 
     const std::string dump = Path("state.json");
     const std::string drive = Path("drive.sock");

@@ -2,11 +2,13 @@
  * Album through the drive answer, the grid, dates from the image library, marks, the arrows,
  * renaming from the name field, double click, copy and paste between albums, dragging to
  * another album and onto its own, cut, Save As, the close question, reopening with the marks,
- * message 183, and the camera's download album starting a second album after the 100th. */
+ * message 183, and the camera's download album starting a second album after the 100th and
+ * taking a movie. */
 #include "album_commands.h"
 #include "album_window.h"
 #include "child_record.h"
 #include "commands.h"
+#include "demo_card.h"
 #include "frame_window.h"
 #include "image_builders.h"
 #include "settings_file.h"
@@ -393,4 +395,23 @@ TEST_F(AlbumWindowTest, TheDownloadAlbumTakesAHundredPicturesAndTheNextStartsAno
     ASSERT_TRUE(
         AddToDownloadAlbum(&frame, &download, QString::fromStdString(Path("DSC10000.bmp"))));
     EXPECT_EQ(qobject_cast<AlbumWindow*>(download.data())->album().entries.size(), 1u);
+    // A camera movie goes in with its first picture as thumbnail.
+    std::vector<rt70sim::Bytes> frames(2);
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(rt70sim::encodeJpeg(rt70sim::demoPicture(160, 120, i + 1), 75, true, nullptr,
+                                        &frames[size_t(i)]));
+    const rt70sim::Bytes movie = rt70sim::movieFile(frames, 160, 120, 10);
+    WriteFile(Path("DSC10001.mov"), std::string(movie.begin(), movie.end()));
+    ASSERT_TRUE(AddToDownloadAlbum(&frame, &download, QString::fromStdString(Path("DSC10001.mov"))))
+        << Messages();
+    const Album& last = qobject_cast<AlbumWindow*>(download.data())->album();
+    ASSERT_EQ(last.entries.size(), 2u);
+    EXPECT_EQ(last.entries[1].path, Path("DSC10001.mov"));
+    ASSERT_TRUE(BitmapSize(last.entries[1].stored) == (Size{96, 72}));
+    const Rgb corner = ThumbnailPixel(last.entries[1].stored, 2, 2);
+    const Rgb middle = ThumbnailPixel(last.entries[1].stored, 48, 36);
+    EXPECT_FALSE(corner.red == middle.red && corner.green == middle.green &&
+                 corner.blue == middle.blue)
+        << "a picture, not a plain face";
+    EXPECT_EQ(Messages().find("message "), std::string::npos);
 }

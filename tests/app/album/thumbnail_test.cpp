@@ -1,6 +1,7 @@
 /* Thumbnail preparation: the fit rule, the source pixel each thumbnail pixel takes, the drawn
  * 96 x 72 thumbnail of other depths on the button face, the display thumbnail, and thumbnails
- * made from BMP, TIFF and JPEG files (the JPEG ones from the scaled decoding only). */
+ * made from BMP, TIFF and JPEG files (the JPEG ones from the scaled decoding only) and from
+ * movies (the movie reader's first picture, asked before the JPEG test). */
 #include <gtest/gtest.h>
 
 #include "album_test_util.h"
@@ -140,6 +141,44 @@ TEST(AlbumThumbnail, FilesGiveThumbnailsByTypeAndJpegsComeFromTheScaledDecoding)
     ASSERT_TRUE(voktest::WriteFile(broken, std::string("\xFF\xD8\xFF\xE0\x00\x02garbage", 13)));
     EXPECT_NE(ThumbnailFromFile(broken.c_str(), sources.pictures, kFace).message, kMsgNone);
     EXPECT_EQ(ThumbnailFromFile(jpg.c_str(), PictureSources(), kFace).message, kMsgBitmapFailed);
+}
+
+TEST(AlbumThumbnail, MoviesGiveTheirFirstPictureBeforeTheJpegTest) {
+    voktest::TempDir dir("album-movie");
+    // A Motion-JPEG movie holds JPEG start marks; the JPEG decoding must never see it.
+    const std::string movie = dir.Path("m.mov");
+    const std::string jpg = dir.Path("m.jpg");
+    {
+        Dib pic = MakeDib(64, 48, 24, [](uint32_t, uint32_t) { return 0xFF0000u; });
+        VokImgBlock view{pic.data(), uint32_t(pic.size())};
+        ASSERT_EQ(VokImg_Jpeg_CreateAndSaveFromDIB(&view, jpg.c_str(), nullptr, 0, 0), 1);
+        ASSERT_TRUE(voktest::WriteFile(movie, voktest::ReadFile(jpg)));
+    }
+    albumtest::ScaledCalls calls;
+    AlbumSources sources = albumtest::LibrarySources(&calls);
+    std::vector<std::string> asked;
+    sources.pictures.isMovie = [](const char* path) {
+        return std::string(path).rfind(".mov") != std::string::npos;
+    };
+    sources.pictures.movieFirstPicture = [&asked](const char* path) {
+        asked.push_back(path);
+        return MakeDib(320, 240, 24, Where);
+    };
+    DibResult m = ThumbnailFromFile(movie.c_str(), sources.pictures, kFace);
+    ASSERT_TRUE(m.ok()) << m.message;
+    EXPECT_EQ(asked, std::vector<std::string>{movie});
+    EXPECT_EQ(calls.count, 0);
+    ASSERT_TRUE(DibSize(m.dib) == (Size{96, 72}));
+    EXPECT_TRUE(SameRgb(ThumbnailPixel(m.dib, 6, 9), FromValue(Where(20, 30))));
+    // Pictures still go by their type.
+    ASSERT_TRUE(ThumbnailFromFile(jpg.c_str(), sources.pictures, kFace).ok());
+    EXPECT_EQ(calls.count, 1);
+    EXPECT_EQ(asked.size(), 1u);
+    // A movie without a picture, and a movie with no reader to read it.
+    sources.pictures.movieFirstPicture = [](const char*) { return Dib(); };
+    EXPECT_EQ(ThumbnailFromFile(movie.c_str(), sources.pictures, kFace).message, kMsgBitmapFailed);
+    sources.pictures.movieFirstPicture = nullptr;
+    EXPECT_EQ(ThumbnailFromFile(movie.c_str(), sources.pictures, kFace).message, kMsgBitmapFailed);
 }
 
 } // namespace

@@ -142,15 +142,15 @@ TEST_F(CameraProcess, EventOneCopiesEveryImageWholeIntoAnAlbumAndReleasesTheButt
         EXPECT_EQ(ReadBytes(images + "/" + written[i]), ReadBytes(sources[i])) << written[i];
         EXPECT_EQ(written[i].substr(0, 8), "DSC0000" + std::to_string(i + 1));
     }
-    // Every picture in one album window, and the still of the picture with sound; the album
-    // shows no movie or sound memo itself.
+    // Every picture and movie in one album window, the still of the picture with sound after
+    // its movie; a sound memo is no picture.
     const QJsonArray albums = Albums(d);
     ASSERT_EQ(albums.size(), 1);
     EXPECT_EQ(albums[0].toObject()["title"].toString(), "Album 1");
     EXPECT_EQ(albums[0].toObject()["class"].toString(), "VOKAlbumChild");
     EXPECT_EQ(EntryNames(albums[0].toObject()),
               (QStringList{"DSC00001.jpg", "DSC00002.jpg", "DSC00003.jpg", "DSC00004.tif",
-                           "DSC00007.jpg"}));
+                           "DSC00005.mov", "DSC00007.mov", "DSC00007.jpg"}));
     EXPECT_EQ(ButtonEvent(), 0) << "the connection's end released the button";
     EXPECT_EQ(Shared(VOK_VALUE_ACTIVE), 0);
     EXPECT_EQ(Shared(VOK_VALUE_APP_HANDLE), 0);
