@@ -4,8 +4,27 @@
 
 namespace qubexmon {
 
-/* The text of a string id (2 to 5, 14 to 17, 101) in a language code of the suite (1 French,
- * 2 German, 4 English); "" for an unknown id. */
+/* The labels of the settings dialog and the version box, after the string table's own ids. */
+enum MonLabel : int {
+    kMonSettingsTitle = 201,
+    kMonInterruption,
+    kMonApplicationFolder,
+    kMonImageFolder,
+    kMonMailFolder,
+    kMonBrowseApplication,
+    kMonBrowseImage,
+    kMonBrowseMail,
+    kMonResize,
+    kMonVga,
+    kMonQvga,
+    kMonOk,
+    kMonCancel,
+    kMonVersion, // "%1" the version number
+    kMonAbout,
+};
+
+/* The text of a string id (2 to 5, 14 to 17, 101, and the labels) in a language code of the
+ * suite (1 French, 2 German, 4 English); "" for an unknown id. */
 const char* MonString(int id, int language);
 
 } // namespace qubexmon

@@ -52,10 +52,13 @@ QString HelpPage(int language) {
 
 MonitorApp::MonitorApp(MonLink* link, int language)
     : language_(language), ownFolder_(MonOwnFolder()), worker_(this, link) {
-    settings_ = std::make_unique<SettingsDialog>(ownFolder_, [this](bool interrupted) {
-        worker_.state().interruption = interrupted;
-        worker_.RequestReset();
-    });
+    settings_ = std::make_unique<SettingsDialog>(
+        ownFolder_,
+        [this](bool interrupted) {
+            worker_.state().interruption = interrupted;
+            worker_.RequestReset();
+        },
+        language_);
     connect(settings_.get(), &SettingsDialog::HelpRequested, this, &MonitorApp::ShowHelp);
 
     menu_ = std::make_unique<QMenu>();
@@ -118,11 +121,11 @@ void MonitorApp::ShowVersion() {
     auto* icon = new QLabel;
     icon->setPixmap(QIcon(":/qubexmon/qubexmon.png").pixmap(32, 32));
     layout->addWidget(icon);
-    layout->addWidget(new QLabel(QStringLiteral("qubex Monitor\nVersion %1\n\nWatches the RT70's "
-                                                "transfer button and starts qubex.")
-                                     .arg(QUBEXMON_VERSION)));
+    layout->addWidget(new QLabel(Text(4) + "\n" + Text(kMonVersion).arg(QUBEXMON_VERSION) + "\n\n" +
+                                 Text(kMonAbout)));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
+    buttons->button(QDialogButtonBox::Ok)->setText(Text(kMonOk));
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
     box.exec();

@@ -1,4 +1,5 @@
-/* The settings dialog's controls, each with the identifier tests find it by. */
+/* The settings dialog's controls, each with the identifier tests find it by, labelled from the
+ * monitor's string table. */
 #include "settings_dialog.h"
 
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include <string.h>
 
 #include "VokSHUtil.h"
+#include "monitor_strings.h"
 
 namespace qubexmon {
 namespace {
@@ -29,37 +31,38 @@ template <class W> W* Named(W* widget, int id) {
 
 } // namespace
 
-SettingsDialog::SettingsDialog(std::string ownFolder, std::function<void(bool)> onOk)
+SettingsDialog::SettingsDialog(std::string ownFolder, std::function<void(bool)> onOk, int language)
     : ownFolder_(std::move(ownFolder)), onOk_(std::move(onOk)) {
+    auto text = [language](int id) { return QString::fromUtf8(MonString(id, language)); };
     setObjectName("DLG_EVENT_CONFIG");
-    setWindowTitle("Environment settings");
+    setWindowTitle(text(kMonSettingsTitle));
     setModal(false);
     auto* layout = new QVBoxLayout(this);
-    interruption_ = Named(new QCheckBox("temporary &interruption"), 1007);
+    interruption_ = Named(new QCheckBox(text(kMonInterruption)), 1007);
     layout->addWidget(interruption_);
 
     auto* folders = new QGridLayout;
     int row = 0;
-    auto addFolder = [&](const char* label, int textId, const char* browse, int browseId) {
+    auto addFolder = [&](int label, int textId, int browse, int browseId) {
         auto* path = Named(new QLineEdit, textId);
         path->setMinimumWidth(320);
-        auto* button = Named(new QPushButton(browse), browseId);
-        folders->addWidget(new QLabel(label), row++, 0, 1, 2);
+        auto* button = Named(new QPushButton(text(browse)), browseId);
+        folders->addWidget(new QLabel(text(label)), row++, 0, 1, 2);
         folders->addWidget(path, row, 0);
         folders->addWidget(button, row++, 1);
         connect(button, &QPushButton::clicked, this, [this, path] { Browse(path); });
         return path;
     };
-    application_ = addFolder("Application location", 1011, "&Browse...", 1008);
-    image_ = addFolder("Image transfer only", 1012, "Br&owse...", 1009);
-    mail_ = addFolder("Mail attachment file save location", 1013, "Bro&wse...", 1010);
+    application_ = addFolder(kMonApplicationFolder, 1011, kMonBrowseApplication, 1008);
+    image_ = addFolder(kMonImageFolder, 1012, kMonBrowseImage, 1009);
+    mail_ = addFolder(kMonMailFolder, 1013, kMonBrowseMail, 1010);
     layout->addLayout(folders);
 
     auto* resizeBox = new QGroupBox;
     auto* resizeLayout = new QHBoxLayout(resizeBox);
-    resize_ = Named(new QCheckBox("&Resize"), 1016);
-    vga_ = Named(new QRadioButton("&VGA"), 1017);
-    qvga_ = Named(new QRadioButton("&QVGA"), 1018);
+    resize_ = Named(new QCheckBox(text(kMonResize)), 1016);
+    vga_ = Named(new QRadioButton(text(kMonVga)), 1017);
+    qvga_ = Named(new QRadioButton(text(kMonQvga)), 1018);
     resizeLayout->addWidget(resize_);
     resizeLayout->addWidget(vga_);
     resizeLayout->addWidget(qvga_);
@@ -71,8 +74,8 @@ SettingsDialog::SettingsDialog(std::string ownFolder, std::function<void(bool)> 
     });
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    Named(buttons->button(QDialogButtonBox::Ok), 1);
-    Named(buttons->button(QDialogButtonBox::Cancel), 2);
+    Named(buttons->button(QDialogButtonBox::Ok), 1)->setText(text(kMonOk));
+    Named(buttons->button(QDialogButtonBox::Cancel), 2)->setText(text(kMonCancel));
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &SettingsDialog::Accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);

@@ -18,8 +18,9 @@ namespace qubexmon {
 class SettingsDialog : public QDialog {
     Q_OBJECT
   public:
-    /* onOk runs after the settings were written, with the interruption box's state. */
-    SettingsDialog(std::string ownFolder, std::function<void(bool interrupted)> onOk);
+    /* onOk runs after the settings were written, with the interruption box's state; the
+     * labels are in the language code's language. */
+    SettingsDialog(std::string ownFolder, std::function<void(bool interrupted)> onOk, int language);
     /* Fills the controls from the store and the interruption flag, centres and shows it. */
     void ShowWith(bool interrupted);
     void SetInterrupted(bool interrupted);

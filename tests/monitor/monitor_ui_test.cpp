@@ -1,18 +1,23 @@
 /* The monitor's windows offscreen: every control of the settings dialog by its identifier,
  * filled from the store, OK writing it back and Cancel not, the resize box enabling the radio
- * buttons; and the tray program's state dump with its settings dialog open. */
+ * buttons, the labels in French; and the tray program's state dump with its settings dialog
+ * open, its menu and its version box in German. */
 #include "monitor_test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 #include "monitor_app.h"
 #include "settings_dialog.h"
@@ -51,7 +56,8 @@ TEST_F(MonitorUi, SettingsDialogShowsWritesAndCancels) {
     ASSERT_TRUE(MonWriteSettings(stored));
 
     std::vector<bool> confirmed;
-    SettingsDialog dialog(home_.dir, [&](bool interrupted) { confirmed.push_back(interrupted); });
+    SettingsDialog dialog(
+        home_.dir, [&](bool interrupted) { confirmed.push_back(interrupted); }, 4);
     dialog.ShowWith(true);
     EXPECT_EQ(dialog.objectName(), "DLG_EVENT_CONFIG");
     EXPECT_EQ(dialog.windowTitle(), "Environment settings");
@@ -92,12 +98,18 @@ TEST_F(MonitorUi, SettingsDialogShowsWritesAndCancels) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(confirmed.size(), 1u);
     EXPECT_EQ(MonReadSettings(home_.dir).image, stored.image);
+
+    // The labels follow the language code.
+    SettingsDialog french(home_.dir, nullptr, 1);
+    EXPECT_EQ(french.windowTitle(), "Paramètres d'environnement");
+    EXPECT_EQ(Control<QCheckBox>(&french, 1007)->text(), "&interruption temporaire");
+    EXPECT_EQ(Control<QPushButton>(&french, 2)->text(), "Annuler");
 }
 
 TEST_F(MonitorUi, StateDumpNamesTheTrayPollingAndTheOpenDialog) {
     MonLink link;
     ASSERT_TRUE(MonLink_Load(&link));
-    MonitorApp app(&link, 4);
+    MonitorApp app(&link, 2); // German: the tip is the same in every language
     QJsonObject dump = QJsonDocument::fromJson(app.DumpText()).object();
     EXPECT_EQ(dump["program"].toString(), "qubexmon");
     EXPECT_EQ(dump["pid"].toInteger(), QCoreApplication::applicationPid());
@@ -111,6 +123,27 @@ TEST_F(MonitorUi, StateDumpNamesTheTrayPollingAndTheOpenDialog) {
     const QJsonArray dialogs = dump["dialogs"].toArray();
     ASSERT_EQ(dialogs.size(), 1);
     EXPECT_EQ(dialogs[0].toObject()["objectName"].toString(), "DLG_EVENT_CONFIG");
+    EXPECT_EQ(dialogs[0].toObject()["title"].toString(), "Umgebungseinstellungen");
+
+    // The tray menu and the version box in the same language.
+    QStringList items;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* menu = qobject_cast<QMenu*>(w))
+            for (QAction* a : menu->actions())
+                if (!a->isSeparator())
+                    items << a->text();
+    EXPECT_EQ(items, (QStringList{"&Umgebungseinstellungen... ", "&Versionsinformation...",
+                                  "&Hilfe", "&Beenden"}));
+    QString version;
+    QTimer::singleShot(0, [&version] {
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            for (QLabel* label : box->findChildren<QLabel*>())
+                version += label->text();
+            box->accept();
+        }
+    });
+    app.ShowVersion();
+    EXPECT_NE(version.indexOf("Überwacht die Übertragungstaste"), -1) << version.toStdString();
 }
 
 } // namespace
