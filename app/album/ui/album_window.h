@@ -105,7 +105,8 @@ class AlbumWindow : public QScrollArea {
 /* The album windows of the frame's MDI area, in creation order. */
 std::vector<AlbumWindow*> AlbumWindows(QMdiArea* mdi);
 QMdiArea* MdiOf(QWidget* frame);
-/* The image library's functions and the platform's button-face colour for the album logic. */
+/* The image library's functions, the movie reader and the platform's button-face colour for
+ * the album logic. */
 AlbumSources ProgramSources();
 /* The frame's next file-dialog answer (drive socket): path and type, or nothing. */
 bool TakeFileAnswer(QWidget* frame, QString* path, int* type);

@@ -3,9 +3,7 @@
  * without them every movie simply has no facts and no picture. */
 #include "movie_facts.h"
 
-#include "bridge.h"
-#include "movie_playback.h"
-#include "program_strings.h"
+#include "movie_library.h"
 #include "vok_dib.h"
 
 #include <cassert>
@@ -321,13 +319,6 @@ std::vector<uint8_t> GetMovieFirstPicture(const std::string& path) {
     av->packet_free(&packet);
     av->free_context(&codec);
     return dib;
-}
-
-bool WriteMovieStill(const std::string& moviePath, const std::string& jpegPath, uint8_t byte1,
-                     uint8_t byte2) {
-    const std::vector<uint8_t> picture = GetMovieFirstPicture(moviePath);
-    return !picture.empty() && bridge::SaveCameraJpeg(picture, jpegPath, ProgramText(STR_MODEL, 4),
-                                                      ProgramText(STR_MAKER, 4), byte1, byte2);
 }
 
 } // namespace qubex::media

@@ -42,11 +42,6 @@ bool IsCameraMovie(const MovieFacts& facts);
 /* The movie's picture at time 0 as a 24-bit packed bitmap; empty when there is none. */
 std::vector<uint8_t> GetMovieFirstPicture(const std::string& path);
 
-/* The first picture written to jpegPath as a camera-form Exif JPEG whose maker note carries
- * the two bytes. false when there is no picture or the file cannot be written. */
-bool WriteMovieStill(const std::string& moviePath, const std::string& jpegPath, uint8_t byte1,
-                     uint8_t byte2);
-
 } // namespace qubex::media
 
 #endif

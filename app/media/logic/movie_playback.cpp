@@ -2,6 +2,7 @@
  * (the versions the program was built against) and asked for their version, so that a
  * missing or mismatched library is found at start-up, not at the first movie. */
 #include "movie_playback.h"
+#include "movie_library.h"
 
 #include <QLibraryInfo>
 #include <QList>
@@ -11,34 +12,8 @@
 #include <dlfcn.h>
 #include <vector>
 
-extern "C" {
-#include <libavcodec/version_major.h>
-#include <libavformat/version_major.h>
-#include <libavutil/version.h>
-#include <libswscale/version_major.h>
-}
-
 namespace qubex::media {
 namespace {
-
-#define QUBEX_STR2(x) #x
-#define QUBEX_STR(x) QUBEX_STR2(x)
-
-struct Component {
-    const char* file;
-    const char* versionFunction;
-    unsigned major;
-};
-
-const Component kComponents[] = {
-    {"libavutil.so." QUBEX_STR(LIBAVUTIL_VERSION_MAJOR), "avutil_version", LIBAVUTIL_VERSION_MAJOR},
-    {"libavcodec.so." QUBEX_STR(LIBAVCODEC_VERSION_MAJOR), "avcodec_version",
-     LIBAVCODEC_VERSION_MAJOR},
-    {"libavformat.so." QUBEX_STR(LIBAVFORMAT_VERSION_MAJOR), "avformat_version",
-     LIBAVFORMAT_VERSION_MAJOR},
-    {"libswscale.so." QUBEX_STR(LIBSWSCALE_VERSION_MAJOR), "swscale_version",
-     LIBSWSCALE_VERSION_MAJOR},
-};
 
 std::vector<void*>& Handles() {
     static std::vector<void*> handles;
@@ -72,9 +47,9 @@ bool MediaBackendLoads(std::string* missing) {
 bool StartMoviePlayback(std::string* missing) {
     missing->clear();
     StopMoviePlayback();
-    for (const Component& c : kComponents) {
-        // Never unmapped: the libraries keep blocks from their start-up in their globals.
-        void* handle = dlopen(c.file, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    for (int i = 0; i < kMovieLibraryCount; ++i) {
+        const MovieLibraryName& c = MovieLibraryNameOf(static_cast<MovieLibrary>(i));
+        void* handle = OpenMovieLibrary(static_cast<MovieLibrary>(i));
         using VersionFn = unsigned (*)();
         auto version =
             handle ? reinterpret_cast<VersionFn>(dlsym(handle, c.versionFunction)) : nullptr;
@@ -104,11 +79,6 @@ void StopMoviePlayback() {
 
 bool MoviePlaybackAvailable() {
     return g_available;
-}
-
-void* OpenMovieLibrary(MovieLibrary which) {
-    const Component& c = kComponents[static_cast<int>(which)];
-    return dlopen(c.file, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
 }
 
 } // namespace qubex::media

@@ -15,11 +15,6 @@ bool StartMoviePlayback(std::string* missing);
 void StopMoviePlayback();
 bool MoviePlaybackAvailable();
 
-enum class MovieLibrary { Util, Codec, Format, Scale };
-/* That FFmpeg library, opened by the versioned file name the program was built against and
- * never unmapped; null when it cannot be loaded. Works before and without the start-up. */
-void* OpenMovieLibrary(MovieLibrary which);
-
 } // namespace qubex::media
 
 #endif

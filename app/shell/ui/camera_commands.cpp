@@ -15,6 +15,7 @@
 #include "mail_jobs.h"
 #include "movie_facts.h"
 #include "movie_playback.h"
+#include "movie_still.h"
 #include "open_dialog.h"
 #include "program_strings.h"
 

@@ -4,6 +4,7 @@
 #include "VokExif.h"
 #include "demo_card.h"
 #include "movie_facts.h"
+#include "movie_still.h"
 #include "vok_dib.h"
 #include "vok_test_env.h"
 
