@@ -76,7 +76,8 @@ DibResult ReadBmpBytes(const uint8_t* bytes, size_t size) {
     const bool topDown = h.height < 0;
     const uint32_t rows = uint32_t(topDown ? -int64_t(h.height) : h.height);
     const uint32_t stride = vokc::DibStride(width, bits);
-    if (uint64_t(stride) * rows > kMaxPixelBytes) {
+    // A row beyond the limit is refused before its 32-bit stride could wrap round.
+    if (uint64_t(width) * bits > kMaxPixelBytes * 8 || uint64_t(stride) * rows > kMaxPixelBytes) {
         out.message = kMsgNoMemory;
         return out;
     }

@@ -39,6 +39,9 @@ bool DibFacts(const Dib& dib, DibInfo* info) {
         d.colors = 3;
     if (d.compression == 3 && h.size != vokc::kDibHeaderSize && h.size < vokc::kDibHeaderSize + 12)
         return false;
+    // A row beyond the limit is refused before its 32-bit stride could wrap round.
+    if (uint64_t(d.width) * d.bits > kMaxPixelBytes * 8)
+        return false;
     d.stride = vokc::DibStride(d.width, d.bits);
     d.pixelOffset = size_t(h.size) + 4 * size_t(d.colors);
     if (d.pixelOffset > dib.size())

@@ -183,6 +183,11 @@ TEST_F(BmpReaderTest, HandMadeLayoutsAndDamagedFiles) {
     EXPECT_EQ(message(BmpFile(0, 2, 24, 0, "", std::string(100, 0))), kMsgNotBmp);
     EXPECT_EQ(message(BmpFile(3, -2, 8, 1, table, rle)), kMsgNotBmp);
     EXPECT_EQ(message(BmpFile(100000, 100000, 24, 0, "", "")), kMsgNoMemory);
+    // Rows of more than 4 GiB whose 32-bit stride would wrap round to 12 bytes.
+    const std::string wide = BmpFile(0x40000003, 2, 32, 0, "", std::string(24, 0));
+    EXPECT_EQ(message(wide), kMsgNoMemory);
+    DibInfo wideInfo;
+    EXPECT_FALSE(DibFacts(Dib(wide.begin() + 14, wide.end()), &wideInfo));
     EXPECT_EQ(ReadBmpFile(dir_->Path("missing.bmp").c_str()).message, kMsgFileMissing);
     // Bit-field masks belong after a 40-byte header or inside one of 52 bytes and more; a
     // header between has no room for them, however short the file.
