@@ -12,6 +12,7 @@
 #include "image_window.h"
 #include "ini_table.h"
 #include "jpeg_meter.h"
+#include "movie_facts.h"
 #include "program_strings.h"
 #include "save_rules.h"
 #include "tiff_reader.h"
@@ -308,7 +309,9 @@ bool OpenImageFile(QWidget* frameWidget, const QString& path, const QString& tit
     const std::string file = QFile::encodeName(path).toStdString();
     FileTypeTests tests;
     tests.isAlbum = [](const char* p) { return album::IsAlbumFile(p); };
-    const int type = DetectFileType(file.c_str(), tests);
+    // Movies first: the JPEG test finds the start mark inside a Motion-JPEG movie.
+    const int type =
+        media::IsMovieFile(file.c_str()) ? kTypeMovie : DetectFileType(file.c_str(), tests);
     DibResult read;
     switch (type) {
     case kTypeJpeg:

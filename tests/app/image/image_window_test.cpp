@@ -4,6 +4,7 @@
  * shared undo, the close question answered Cancel and No, message 184, and the Save As dialog
  * changing the typed name's extension with the type. */
 #include "child_record.h"
+#include "demo_card.h"
 #include "commands.h"
 #include "frame_window.h"
 #include "image_builders.h"
@@ -222,6 +223,15 @@ TEST_F(ImageWindowTest, OpenZoomMenusUndoAndClose) {
     EXPECT_FALSE(Enabled(frame, CMD_ADJUST));
     EXPECT_FALSE(Enabled(frame, CMD_ROTATE_RIGHT));
     EXPECT_TRUE(Enabled(frame, CMD_ZOOM_25));
+    // A Motion-JPEG movie is no JPEG picture: until a movie window takes it, message 46.
+    {
+        const rt70sim::Bytes movie =
+            rt70sim::movieFile({imgtest::make_jpeg(64, 48)}, 64, 48, 1, rt70sim::Bytes(8000, 0x80));
+        ASSERT_TRUE(imgtest::write_file(Path("m.mov"), movie));
+        EXPECT_FALSE(image::OpenImageFile(&frame, QString::fromStdString(Path("m.mov")), "m.mov"));
+        EXPECT_EQ(frame.mdiArea()->subWindowList().size(), 3);
+        EXPECT_NE(Log().find("error 46"), std::string::npos);
+    }
     // The same file again: message 183, no second window.
     Open(frame, Path("big.jpg"));
     EXPECT_EQ(frame.mdiArea()->subWindowList().size(), 3);
