@@ -4,61 +4,19 @@
  * reads the same. */
 #include "demo_card.h"
 #include "image_builders.h"
+#include "qubex_driver.h"
 #include "vok_test_env.h"
 
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
-#include <chrono>
 #include <sstream>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <thread>
 
 using namespace voktest;
 
 namespace {
-
-QJsonObject ReadDump(const std::string& path) {
-    return QJsonDocument::fromJson(QByteArray::fromStdString(ReadFile(path))).object();
-}
-
-QJsonObject WaitForDump(const std::string& path,
-                        const std::function<bool(const QJsonObject&)>& ready) {
-    for (int i = 0; i < 600; ++i) {
-        const QJsonObject dump = ReadDump(path);
-        if (!dump.isEmpty() && ready(dump))
-            return dump;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    ADD_FAILURE() << "the state dump never got ready: " << ReadFile(path);
-    return ReadDump(path);
-}
-
-/* One line to the drive socket and its answer. */
-std::string Drive(const std::string& socketPath, const std::string& line) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
-    for (int i = 0; i < 600; ++i) {
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    const std::string out = line + "\n";
-    EXPECT_EQ(::write(fd, out.data(), out.size()), static_cast<ssize_t>(out.size()));
-    std::string answer;
-    char c;
-    while (::read(fd, &c, 1) == 1 && c != '\n')
-        answer += c;
-    ::close(fd);
-    return answer;
-}
 
 /* vokalbum ls as a dump would list it: "path marked" per entry. */
 std::string ListedEntries(const std::string& album) {
@@ -88,14 +46,9 @@ std::string DumpedEntries(const QJsonObject& child) {
     return text;
 }
 
-class AlbumProcess : public ::testing::Test {
+class AlbumProcess : public QubexProcessTest {
   protected:
-    void SetUp() override { ::chmod(home_.dir.c_str(), 0700); }
-    std::string Path(const std::string& name) const { return home_.dir + "/" + name; }
-    TempHome home_{"qubexalbumproc"};
-    ScopedEnv log_{"VOK_MSG_LOG", home_.dir + "/messages.log"};
-    ScopedEnv answer_{"VOK_MSG_ANSWER", "ok"};
-    ScopedEnv lang_{"LANG", "C"};
+    AlbumProcess() : QubexProcessTest("qubexalbumproc") {}
 };
 
 } // namespace
@@ -126,9 +79,7 @@ TEST_F(AlbumProcess, AnAlbumMadeByVokalbumOpensListsTheSameEntriesAndSavesAsType
         ScopedEnv d("VOK_STATE_DUMP", dump), s("VOK_DRIVE", drive);
         pid = SpawnQuiet({TestBin("qubex")});
     }
-    WaitForDump(dump, [](const QJsonObject& d) {
-        return d["frame"].toObject()["visible"].toBool() && d["dialogs"].toArray().isEmpty();
-    });
+    WaitForDump(dump, StartedUp);
     EXPECT_EQ(Drive(drive, "file " + Path("made.alb")), "ok");
     EXPECT_EQ(Drive(drive, "command 100"), "ok");
     EXPECT_EQ(Drive(drive, "dump"), "ok");

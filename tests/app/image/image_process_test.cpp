@@ -3,6 +3,7 @@
  * every saved file checked with ImageMagick and opened in qubex again (the TIFF with the Image
  * menu grayed); all windows closed and the program quit. */
 #include "image_builders.h"
+#include "qubex_driver.h"
 #include "vok_test_env.h"
 
 #include <gtest/gtest.h>
@@ -20,46 +21,6 @@
 using namespace voktest;
 
 namespace {
-
-QJsonObject ReadDump(const std::string& path) {
-    return QJsonDocument::fromJson(QByteArray::fromStdString(ReadFile(path))).object();
-}
-
-/* One drive connection for the whole run: a line out, its answer back. */
-class Drive {
-  public:
-    explicit Drive(const std::string& path) {
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
-        // Sanitizer builds start slowly: up to a minute.
-        for (int i = 0; i < 600; ++i) {
-            fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            if (::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
-                return;
-            ::close(fd_);
-            fd_ = -1;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-    }
-    ~Drive() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    bool connected() const { return fd_ >= 0; }
-    std::string operator()(const std::string& line) {
-        const std::string out = line + "\n";
-        EXPECT_EQ(::write(fd_, out.data(), out.size()), ssize_t(out.size()));
-        std::string answer;
-        char c;
-        while (::read(fd_, &c, 1) == 1 && c != '\n')
-            answer += c;
-        return answer;
-    }
-
-  private:
-    int fd_ = -1;
-};
 
 std::string Identify(const std::string& path) {
     return RunShell("identify -format '%m %w %h' " + ShellQuote(path) + " 2>/dev/null").out;
@@ -93,7 +54,7 @@ TEST(ImageProcess, OpenSaveInEveryTypeReopenAndClose) {
         drivePath("VOK_DRIVE", path("drive.sock"));
     ASSERT_TRUE(imgtest::write_file(path("src.jpg"), imgtest::make_jpeg(320, 240)));
     const pid_t pid = SpawnQuiet({TestBin("qubex")});
-    Drive drive(path("drive.sock"));
+    DriveLink drive(path("drive.sock"));
     ASSERT_TRUE(drive.connected());
     auto children = [&] {
         EXPECT_EQ(drive("dump"), "ok");

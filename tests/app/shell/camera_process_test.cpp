@@ -23,10 +23,10 @@ using namespace voktest;
 
 namespace {
 
-class CameraProcess : public ::testing::Test {
+class CameraProcess : public QubexProcessTest {
   protected:
-    void SetUp() override { ::chmod(home_.dir.c_str(), 0700); }
-    std::string Path(const std::string& name) const { return home_.dir + "/" + name; }
+    // No to the save question of the download albums at exit; other boxes take their default.
+    CameraProcess() : QubexProcessTest("qubexcam", "no") {}
     std::string Folder(const char* name) const {
         const std::string f = Path(name);
         ::mkdir(f.c_str(), 0700);
@@ -56,11 +56,6 @@ class CameraProcess : public ::testing::Test {
     }
     std::string Log() const { return ReadFile(Path("messages.log")); }
 
-    TempHome home_{"qubexcam"};
-    ScopedEnv log_{"VOK_MSG_LOG", home_.dir + "/messages.log"};
-    // No to the save question of the download albums at exit; other boxes take their default.
-    ScopedEnv answer_{"VOK_MSG_ANSWER", "no"};
-    ScopedEnv lang_{"LANG", "C"};
     ScopedEnv tmp_{"TMPDIR", Folder("tmp")};
     std::string dump_ = home_.dir + "/state.json";
     std::string drive_ = home_.dir + "/drive.sock";

@@ -25,15 +25,9 @@ using namespace voktest;
 
 namespace {
 
-/* A private user: home, runtime folder, settings; boxes logged and answered OK. */
-class QubexProcess : public ::testing::Test {
+class QubexProcess : public QubexProcessTest {
   protected:
-    void SetUp() override { ::chmod(home_.dir.c_str(), 0700); }
-    std::string Path(const std::string& name) const { return home_.dir + "/" + name; }
-    TempHome home_{"qubexproc"};
-    ScopedEnv log_{"VOK_MSG_LOG", home_.dir + "/messages.log"};
-    ScopedEnv answer_{"VOK_MSG_ANSWER", "ok"};
-    ScopedEnv lang_{"LANG", "C"};
+    QubexProcess() : QubexProcessTest("qubexproc") {}
 };
 
 } // namespace
