@@ -11,6 +11,7 @@
 #include "demo_card.h"
 #include "frame_window.h"
 #include "image_builders.h"
+#include "offscreen_frame.h"
 #include "settings_file.h"
 #include "vok_test_env.h"
 
@@ -34,33 +35,15 @@
 
 using namespace qubex;
 using namespace qubex::album;
+using voktest::App;
+using voktest::NextEvent;
+using voktest::Options;
 using voktest::ReadFile;
 using voktest::ScopedEnv;
 using voktest::TempHome;
 using voktest::WriteFile;
 
 namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "qubex_album_window_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-void NextEvent() {
-    QEventLoop loop;
-    QTimer::singleShot(20, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-FrameOptions Options() {
-    FrameOptions o;
-    o.iniPath = DefaultIniPath();
-    o.startupPicture = false;
-    return o;
-}
 
 void WriteBytes(const std::string& path, const imgtest::Bytes& bytes) {
     ASSERT_TRUE(imgtest::write_file(path, bytes)) << path;

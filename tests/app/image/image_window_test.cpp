@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "frame_window.h"
 #include "image_builders.h"
+#include "offscreen_frame.h"
 #include "image_commands.h"
 #include "image_test_util.h"
 #include "image_window.h"
@@ -36,32 +37,14 @@
 
 using namespace qubex;
 using qubex::image::ImageWindow;
+using voktest::App;
+using voktest::NextEvent;
+using voktest::Options;
 using voktest::ReadFile;
 using voktest::ScopedEnv;
 using voktest::TempHome;
 
 namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "qubex_image_window_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-void NextEvent() {
-    QEventLoop loop;
-    QTimer::singleShot(20, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-FrameOptions Options() {
-    FrameOptions o;
-    o.iniPath = DefaultIniPath();
-    o.startupPicture = false;
-    return o;
-}
 
 /* A 16-bit (5-5-5) BMP whose pixel x, y (from the top) has red x, green y, blue 7 (of 31). */
 std::vector<uint8_t> Bmp16(int width, int height) {

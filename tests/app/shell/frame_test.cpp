@@ -9,6 +9,7 @@
 #include "frame_window.h"
 #include "handoff.h"
 #include "image_builders.h"
+#include "offscreen_frame.h"
 #include "jpeg_meter.h"
 #include "settings_file.h"
 #include "vok_test_env.h"
@@ -35,20 +36,15 @@
 #include <sys/stat.h>
 
 using namespace qubex;
+using voktest::App;
+using voktest::NextEvent;
+using voktest::Options;
 using voktest::ReadFile;
 using voktest::ScopedEnv;
 using voktest::TempHome;
 using voktest::WriteFile;
 
 namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "qubex_frame_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 /* A document window as the later subsystems will make one: it says what it is through the
  * child properties, and may refuse to close. */
@@ -81,19 +77,6 @@ FakeChild* AddChild(FrameWindow& frame, int kind, const QString& name) {
 }
 
 /* Lets the loop run until it would wait: the frame refreshes its states then. */
-void NextEvent() {
-    QEventLoop loop;
-    QTimer::singleShot(20, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-FrameOptions Options() {
-    FrameOptions o;
-    o.iniPath = DefaultIniPath();
-    o.startupPicture = false;
-    return o;
-}
-
 std::string Text(int number) {
     char buffer[VOK_MSG_BUFFER] = {};
     VokDsc_Msg_GetString(number, buffer, sizeof buffer);
