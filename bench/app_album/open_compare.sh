@@ -8,14 +8,13 @@
 # Usage: bench/app_album/open_compare.sh [BIN_DIR] [PHOTO]  (BIN_DIR holds qubex, vokalbum and
 # vokexif, default build/bin; PHOTO any picture ImageMagick reads). Use a Release build.
 set -euo pipefail
+. "$(dirname "$0")/../lib/compare.sh"
 bin=$(cd "${1:-build/bin}" && pwd)
 photo=${2:-}
 for tool in qubex vokalbum vokexif; do
     [ -x "$bin/$tool" ] || { echo "open_compare.sh: build $tool" >&2; exit 2; }
 done
-for tool in convert python3; do
-    command -v $tool >/dev/null || { echo "open_compare.sh: $tool is not installed" >&2; exit 2; }
-done
+need_commands convert python3
 
 work=$(mktemp -d)
 qubex_pid=""
@@ -26,11 +25,7 @@ cleanup() {
 trap cleanup EXIT
 mkdir -p "$work/pictures" "$work/home/config" "$work/run"
 chmod 700 "$work/run"
-if [ -n "$photo" ]; then
-    convert "$photo" -resize '2048x1536!' -quality 90 "$work/base.jpg"
-else
-    convert -size 2048x1536 -seed 42 plasma:fractal -blur 0x1 -quality 90 "$work/base.jpg"
-fi
+make_photo "$photo" "$work/base.jpg" -quality 90
 # The camera's form: an Exif JPEG with its date taken, as downloaded pictures are.
 "$bin/vokexif" to-camera "$work/base.jpg" "$work/camera.jpg" --max 2048x1536 > /dev/null
 for i in $(seq -w 1 100); do cp "$work/camera.jpg" "$work/pictures/DSC000$i.jpg"; done
@@ -38,18 +33,7 @@ for i in $(seq -w 1 100); do cp "$work/camera.jpg" "$work/pictures/DSC000$i.jpg"
 cat "$work"/pictures/*.jpg "$work/album.alb" > /dev/null
 
 # Best wall time of ten runs, in milliseconds with one decimal.
-best_ms() {
-    local best=""
-    for _ in 1 2 3 4 5 6 7 8 9 10; do
-        local start end
-        start=$(date +%s%N)
-        "$@" > /dev/null 2>&1
-        end=$(date +%s%N)
-        local us=$(((end - start) / 1000))
-        if [ -z "$best" ] || [ "$us" -lt "$best" ]; then best=$us; fi
-    done
-    awk -v us="$best" 'BEGIN { printf "%.1f", us / 1000 }'
-}
+best_ms10() { awk -v us="$(best_us 10 "$@")" 'BEGIN { printf "%.1f", us / 1000 }'; }
 bytes_and_dates() { cat "$work/album.alb" > /dev/null; "$bin/vokexif" info "$work"/pictures/*.jpg; }
 bytes_and_exiftool() {
     cat "$work/album.alb" > /dev/null
@@ -102,15 +86,14 @@ EOF
 )
 wait "$qubex_pid" || true
 qubex_pid=""
-bytes_ms=$(best_ms bytes_and_dates)
+bytes_ms=$(best_ms10 bytes_and_dates)
 exiftool_ms=""
-if command -v exiftool > /dev/null; then exiftool_ms=$(best_ms bytes_and_exiftool); fi
+if command -v exiftool > /dev/null; then exiftool_ms=$(best_ms10 bytes_and_exiftool); fi
 if [ -s "$work/messages.log" ]; then
     echo "open_compare.sh: qubex showed messages:" >&2
     cat "$work/messages.log" >&2
 fi
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 echo "100 Exif JPEGs of 2048 x 1536, $(stat -c %s "$work/camera.jpg") bytes each; album $(stat -c %s "$work/album.alb") bytes"
 echo "qubex File Open of the album (window with 100 buttons): ${open_ms} ms"
 echo "album bytes + vokexif info of the 100 pictures:         ${bytes_ms} ms"

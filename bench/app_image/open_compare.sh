@@ -8,14 +8,13 @@
 # bench_qubex_drive, default build/bin; PHOTO any picture ImageMagick reads, default a
 # generated one). Use a Release build.
 set -euo pipefail
+. "$(dirname "$0")/../lib/compare.sh"
 bin=${1:-build/bin}
 photo=${2:-}
 for tool in "$bin/qubex" "$bin/bench_qubex_drive"; do
     [ -x "$tool" ] || { echo "open_compare.sh: build $(basename "$tool")" >&2; exit 2; }
 done
-for tool in convert djpeg; do
-    command -v $tool >/dev/null || { echo "open_compare.sh: $tool is not installed" >&2; exit 2; }
-done
+need_commands convert djpeg
 
 work=$(mktemp -d)
 pid=""
@@ -24,28 +23,10 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-if [ -n "$photo" ]; then
-    convert "$photo" -resize '2048x1536!' -quality 90 "$work/photo.jpg"
-else
-    convert -size 2048x1536 -seed 42 plasma:fractal -blur 0x1 -quality 90 "$work/photo.jpg"
-fi
+make_photo "$photo" "$work/photo.jpg" -quality 90
 cat "$work/photo.jpg" > /dev/null
 
-# Best wall time of five runs, in milliseconds.
-best_ms() {
-    local best=""
-    for _ in 1 2 3 4 5; do
-        local start end
-        start=$(date +%s%N)
-        "$@" > /dev/null 2>&1
-        end=$(date +%s%N)
-        local ms=$(( (end - start) / 1000000 ))
-        if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-    done
-    [ "$best" -gt 0 ] || best=1
-    echo "$best"
-}
-djpeg_ms=$(best_ms djpeg -bmp -outfile /dev/null "$work/photo.jpg")
+djpeg_ms=$(best_ms 5 djpeg -bmp -outfile /dev/null "$work/photo.jpg")
 
 mkdir -m 700 "$work/config" "$work/run"
 env QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
@@ -81,7 +62,6 @@ drive quit > /dev/null || true
 wait "$pid" 2>/dev/null || true
 pid=""
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 echo "picture: 2048 x 1536 JPEG, $(stat -c %s "$work/photo.jpg") bytes; window $(cat "$work/zoom")"
 echo "qubex File Open to painted window (drive, dump): ${open_ms} ms"

@@ -6,46 +6,26 @@
 # bench_qubex_image, default build/bin; PHOTO any picture ImageMagick reads, default a
 # generated one). Use a Release build.
 set -euo pipefail
+. "$(dirname "$0")/../lib/compare.sh"
 bin=${1:-build/bin}
 photo=${2:-}
 [ -x "$bin/bench_qubex_image" ] || { echo "quantize_compare.sh: build bench_qubex_image" >&2; exit 2; }
-command -v convert >/dev/null || { echo "quantize_compare.sh: convert is not installed" >&2; exit 2; }
+need_commands convert
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-if [ -n "$photo" ]; then
-    convert "$photo" -resize '2048x1536!' -type truecolor BMP3:"$work/photo.bmp"
-else
-    # A photo-like picture: fractal plasma (smooth regions, fine detail), slightly blurred.
-    convert -size 2048x1536 -seed 42 plasma:fractal -blur 0x1 -type truecolor BMP3:"$work/photo.bmp"
-fi
+make_photo "$photo" BMP3:"$work/photo.bmp" -type truecolor
 cat "$work/photo.bmp" > /dev/null
 
-# Best wall time of five runs, in milliseconds.
-best_ms() {
-    local best=""
-    for _ in 1 2 3 4 5; do
-        local start end
-        start=$(date +%s%N)
-        "$@" > /dev/null 2>&1
-        end=$(date +%s%N)
-        local ms=$(( (end - start) / 1000000 ))
-        if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-    done
-    [ "$best" -gt 0 ] || best=1
-    echo "$best"
-}
-
-qubex_ms=$(best_ms "$bin/bench_qubex_image" --quantize "$work/photo.bmp" "$work/qubex.bmp")
-magick_ms=$(best_ms convert "$work/photo.bmp" -dither None -colors 256 BMP3:"$work/magick.bmp")
+qubex_ms=$(best_ms 5 "$bin/bench_qubex_image" --quantize "$work/photo.bmp" "$work/qubex.bmp")
+magick_ms=$(best_ms 5 convert "$work/photo.bmp" -dither None -colors 256 BMP3:"$work/magick.bmp")
 alone_ms=$(VOK_BENCH_PHOTO="$work/photo.bmp" "$bin/bench_qubex_image" --benchmark_filter=QuantizeTo256 \
     --benchmark_format=csv --benchmark_repetitions=5 --benchmark_report_aggregates_only=true 2>/dev/null |
     awk -F, '/_median/ { printf "%.1f", $3 }')
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a / b }'; }
 echo "picture: 2048 x 1536, $(identify -format '%k' "$work/photo.bmp") colours"
 echo "qubex read + QuantizeTo256 + write, one process: ${qubex_ms} ms"
 echo "convert -dither None -colors 256, one process:   ${magick_ms} ms"
 echo "QuantizeTo256 alone (median):                    ${alone_ms} ms"
-echo "ratio convert / qubex (whole process):  $(ratio "$magick_ms" "$qubex_ms")"
-echo "ratio convert / QuantizeTo256 alone:    $(ratio "$magick_ms" "$alone_ms")"
+echo "ratio convert / qubex (whole process):  $(ratio "$magick_ms" "$qubex_ms" 1)"
+echo "ratio convert / QuantizeTo256 alone:    $(ratio "$magick_ms" "$alone_ms" 1)"
