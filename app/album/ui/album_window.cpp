@@ -375,8 +375,8 @@ void AlbumWindow::Publish() {
         sub->setWindowTitle(Q(a.title));
 }
 
-int AlbumWindow::AddPicture(const std::string& path, const Dib& picture) {
-    const int rc = AddEntry(&album_, path, picture, sources_);
+/* The new last entry's button once adding succeeded, else the message rc names. */
+int AlbumWindow::Added(int rc) {
     if (rc != kMsgNone) {
         Message(rc);
         return rc;
@@ -387,18 +387,15 @@ int AlbumWindow::AddPicture(const std::string& path, const Dib& picture) {
     return kMsgNone;
 }
 
+int AlbumWindow::AddPicture(const std::string& path, const Dib& picture) {
+    return Added(AddEntry(&album_, path, picture, sources_));
+}
+
 int AlbumWindow::AddFile(const std::string& path) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const int rc = AddImageFile(&album_, path, sources_);
     QApplication::restoreOverrideCursor();
-    if (rc != kMsgNone) {
-        Message(rc);
-        return rc;
-    }
-    buttons_.push_back(new ImageButton(this, canvas_));
-    Refresh(buttons_.size() - 1);
-    LayOut();
-    return kMsgNone;
+    return Added(rc);
 }
 
 void AlbumWindow::SetCurrent(int index) {

@@ -93,6 +93,7 @@ class AlbumWindow : public QScrollArea {
   private:
     void Message(int number);
     void Refresh(size_t index);
+    int Added(int rc);
     void Publish();
     QWidget* frame_;
     Album album_;
