@@ -28,6 +28,7 @@
 #include "monitor_strings.h"
 #include "settings_dialog.h"
 #include "state_dump.h"
+#include "vok_help_page.h"
 
 namespace qubexmon {
 namespace {
@@ -36,16 +37,7 @@ const char kTip[] = "qubex Monitor";
 const char kWindowTitle[] = "VOKDSCEVNT1: Sample Application";
 
 QString HelpPage(int language) {
-    const QString lang = language == 2 ? "de" : language == 1 ? "fr" : "en";
-    const QString relative = "/" + lang + "/index.html";
-    const QString candidates[] = {
-        QCoreApplication::applicationDirPath() + "/../share/qubexmon/help" + relative,
-        QStringLiteral(QUBEXMON_HELP_SOURCE_DIR) + relative,
-    };
-    for (const QString& page : candidates)
-        if (QFileInfo(page).isFile())
-            return QFileInfo(page).canonicalFilePath();
-    return QString();
+    return vokc::HelpContentsPage("qubexmon", QStringLiteral(QUBEXMON_HELP_SOURCE_DIR), language);
 }
 
 } // namespace

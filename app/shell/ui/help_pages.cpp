@@ -1,24 +1,15 @@
 /* Finding and opening the help pages. */
 #include "help_pages.h"
 
-#include <QCoreApplication>
+#include "vok_help_page.h"
+
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QUrl>
 
 namespace qubex {
 
 QString HelpContentsPage(int language) {
-    const QString lang = language == 2 ? "de" : language == 1 ? "fr" : "en";
-    const QString relative = "/" + lang + "/index.html";
-    const QString candidates[] = {
-        QCoreApplication::applicationDirPath() + "/../share/qubex/help" + relative,
-        QStringLiteral(QUBEX_HELP_SOURCE_DIR) + relative,
-    };
-    for (const QString& page : candidates)
-        if (QFileInfo(page).isFile())
-            return QFileInfo(page).canonicalFilePath();
-    return QString();
+    return vokc::HelpContentsPage("qubex", QStringLiteral(QUBEX_HELP_SOURCE_DIR), language);
 }
 
 bool OpenHelpContents(int language) {
