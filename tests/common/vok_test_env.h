@@ -292,8 +292,10 @@ class ProgramHome : public TempHome {
     ScopedEnv log_, answer_, display_, wayland_;
 };
 
-/* Starts a program (argv[0] a path) with standard error sent to /dev/null; -1 on failure. */
-inline pid_t SpawnQuiet(const std::vector<std::string>& args) {
+/* Starts a program (argv[0] a path) with standard input, output and error on the named files
+ * (output made or emptied; nullptr keeps the test's own); -1 on failure. */
+inline pid_t SpawnWith(const std::vector<std::string>& args, const char* in, const char* out,
+                       const char* err) {
     std::vector<char*> argv;
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -301,10 +303,20 @@ inline pid_t SpawnQuiet(const std::vector<std::string>& args) {
     pid_t pid = -1;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (in)
+        posix_spawn_file_actions_addopen(&actions, 0, in, O_RDONLY, 0);
+    if (out)
+        posix_spawn_file_actions_addopen(&actions, 1, out, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (err)
+        posix_spawn_file_actions_addopen(&actions, 2, err, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
     return pid;
+}
+
+/* Starts a program (argv[0] a path) with standard error sent to /dev/null; -1 on failure. */
+inline pid_t SpawnQuiet(const std::vector<std::string>& args) {
+    return SpawnWith(args, nullptr, nullptr, "/dev/null");
 }
 
 /* Waits for a started program: its exit code, or -1 when it did not exit normally. */

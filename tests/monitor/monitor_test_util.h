@@ -48,21 +48,8 @@ inline bool WaitFor(const std::function<bool()>& done, int limitMs = 30000) {
 /* Starts a program with standard output and error in files (either may be empty: /dev/null). */
 inline pid_t SpawnTo(const std::vector<std::string>& args, const std::string& out,
                      const std::string& err) {
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.empty() ? "/dev/null" : out.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.empty() ? "/dev/null" : err.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+    return voktest::SpawnWith(args, "/dev/null", out.empty() ? "/dev/null" : out.c_str(),
+                              err.empty() ? "/dev/null" : err.c_str());
 }
 
 /* A started program, killed and reaped when the object goes unless Stop already reaped it. */
