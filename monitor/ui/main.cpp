@@ -2,18 +2,12 @@
 // copy's settings dialog and ends. Loads the camera link, starts the worker and stays in the
 // notification area until Exit.
 #include <QApplication>
-#include <QSocketNotifier>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
-
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "VokDscMsg.h"
 #include "handoff.h"
@@ -21,6 +15,7 @@
 #include "monitor_link.h"
 #include "monitor_strings.h"
 #include "vok_instance.h"
+#include "vok_signal_loop.h"
 #include "vok_state_dumper.h"
 
 namespace {
@@ -30,32 +25,6 @@ constexpr int kAnswerMs = 10000;
 std::string SocketPath() {
     const std::string folder = qubex::RuntimeFolder();
     return folder.empty() ? std::string() : folder + "/qubexmon.instance";
-}
-
-/* SIGTERM and SIGINT reach the event loop through a socket pair and end the monitor as its
- * Exit does. */
-int g_terminatePipe[2] = {-1, -1};
-
-void OnTerminate(int) {
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] ssize_t n = ::write(g_terminatePipe[1], &byte, 1);
-    errno = saved;
-}
-
-void CatchTermination(QObject* context) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_terminatePipe) != 0)
-        return;
-    ::fcntl(g_terminatePipe[1], F_SETFL, O_NONBLOCK);
-    auto* notifier = new QSocketNotifier(g_terminatePipe[0], QSocketNotifier::Read, context);
-    QObject::connect(notifier, &QSocketNotifier::activated, context,
-                     [] { QCoreApplication::quit(); });
-    struct sigaction action {};
-    action.sa_handler = OnTerminate;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
 }
 
 } // namespace
@@ -85,7 +54,9 @@ int main(int argc, char** argv) {
     if (const char* path = std::getenv("VOK_STATE_DUMP"); path && *path)
         dumper = std::make_unique<vokc::StateDumper>([&monitor] { return monitor.DumpText(); },
                                                      QString::fromLocal8Bit(path));
-    CatchTermination(&app);
+    // SIGTERM and SIGINT end the monitor as its Exit does.
+    for (int number : {SIGTERM, SIGINT})
+        vokc::OnSignalInLoop(number, &app, [] { QCoreApplication::quit(); });
     monitor.Start();
     const int rc = app.exec();
     monitor.Exit();

@@ -2,28 +2,14 @@
 #include "vok_state_dumper.h"
 
 #include "vok_files.h"
+#include "vok_signal_loop.h"
 
-#include <QSocketNotifier>
 #include <QTimer>
 
-#include <cerrno>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace vokc {
 namespace {
-
-/* SIGUSR1 reaches the event loop through a socket pair. */
-int g_signalPipe[2] = {-1, -1};
-
-void OnSigusr1(int) {
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &byte, 1);
-    errno = saved;
-}
 
 /* Two quiet polls in a row (at most 200 ms) mean the state has settled. */
 constexpr int kPollMs = 100;
@@ -34,23 +20,7 @@ StateDumper::StateDumper(std::function<QByteArray()> produce, QString path)
     : produce_(std::move(produce)), path_(std::move(path)), timer_(new QTimer(this)) {
     connect(timer_, &QTimer::timeout, this, &StateDumper::Poll);
     timer_->start(kPollMs);
-    if (g_signalPipe[0] < 0 &&
-        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) == 0) {
-        ::fcntl(g_signalPipe[1], F_SETFL, O_NONBLOCK);
-        struct sigaction action {};
-        action.sa_handler = OnSigusr1;
-        action.sa_flags = SA_RESTART;
-        sigemptyset(&action.sa_mask);
-        ::sigaction(SIGUSR1, &action, nullptr);
-    }
-    if (g_signalPipe[0] >= 0) {
-        signalNotifier_ = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
-        connect(signalNotifier_, &QSocketNotifier::activated, this, [this] {
-            char buffer[64];
-            [[maybe_unused]] ssize_t n = ::read(g_signalPipe[0], buffer, sizeof buffer);
-            WriteNow();
-        });
-    }
+    OnSignalInLoop(SIGUSR1, this, [this] { WriteNow(); });
 }
 
 StateDumper::~StateDumper() {

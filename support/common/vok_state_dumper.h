@@ -10,7 +10,6 @@
 
 #include <functional>
 
-class QSocketNotifier;
 class QTimer;
 
 namespace vokc {
@@ -29,7 +28,6 @@ class StateDumper : public QObject {
     std::function<QByteArray()> produce_;
     QString path_;
     QTimer* timer_;
-    QSocketNotifier* signalNotifier_ = nullptr;
     QByteArray seen_;
     QByteArray written_;
 };
