@@ -1,10 +1,14 @@
 /* The frame's windows offscreen in a test: one application for the whole test program, named
- * after it, the pending events let through, and frame options without the start-up picture. */
+ * after it, the pending events let through, frame options without the start-up picture, and a
+ * fixture with a private user. */
 #ifndef VOK_OFFSCREEN_FRAME_H
 #define VOK_OFFSCREEN_FRAME_H
 
 #include "frame_window.h"
 #include "settings_file.h"
+#include "vok_test_env.h"
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QEventLoop>
@@ -33,6 +37,18 @@ inline qubex::FrameOptions Options() {
     o.startupPicture = false;
     return o;
 }
+
+/* A private user with the application up: boxes logged to <home>/messages.log and answered OK. */
+class OffscreenFrameTest : public ::testing::Test {
+  protected:
+    explicit OffscreenFrameTest(const char* homeName) : home_(homeName) {}
+    void SetUp() override { App(); }
+    std::string Path(const std::string& name) const { return home_.dir + "/" + name; }
+    TempHome home_;
+    ScopedEnv answer_{"VOK_MSG_ANSWER", "ok"};
+    ScopedEnv log_{"VOK_MSG_LOG", home_.dir + "/messages.log"};
+    ScopedEnv lang_{"LANG", "C"};
+};
 
 } // namespace voktest
 

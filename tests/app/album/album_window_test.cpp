@@ -35,7 +35,6 @@
 
 using namespace qubex;
 using namespace qubex::album;
-using voktest::App;
 using voktest::NextEvent;
 using voktest::Options;
 using voktest::ReadFile;
@@ -72,9 +71,9 @@ std::vector<std::string> Paths(const AlbumWindow* album) {
     return paths;
 }
 
-class AlbumWindowTest : public ::testing::Test {
+class AlbumWindowTest : public voktest::OffscreenFrameTest {
   protected:
-    void SetUp() override { App(); }
+    AlbumWindowTest() : OffscreenFrameTest("qubexalbum") {}
     /* The message boxes since the last call, one line each. */
     std::string Messages() {
         const std::string all = ReadFile(log_path_);
@@ -82,13 +81,8 @@ class AlbumWindowTest : public ::testing::Test {
         seen_ = all.size();
         return fresh;
     }
-    std::string Path(const std::string& name) const { return home_.dir + "/" + name; }
-    TempHome home_{"qubexalbum"};
     std::string log_path_ = home_.dir + "/messages.log";
     size_t seen_ = 0;
-    ScopedEnv answer_{"VOK_MSG_ANSWER", "ok"};
-    ScopedEnv log_{"VOK_MSG_LOG", log_path_};
-    ScopedEnv lang_{"LANG", "C"};
 };
 
 } // namespace

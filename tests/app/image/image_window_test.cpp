@@ -37,7 +37,6 @@
 
 using namespace qubex;
 using qubex::image::ImageWindow;
-using voktest::App;
 using voktest::NextEvent;
 using voktest::Options;
 using voktest::ReadFile;
@@ -112,15 +111,10 @@ bool Enabled(FrameWindow& frame, int id) {
     return frame.Dump().menus[id].enabled;
 }
 
-class ImageWindowTest : public ::testing::Test {
+class ImageWindowTest : public voktest::OffscreenFrameTest {
   protected:
-    void SetUp() override { App(); }
-    std::string Path(const std::string& name) const { return home_.dir + "/" + name; }
+    ImageWindowTest() : OffscreenFrameTest("qubeximagewin") {}
     std::string Log() const { return ReadFile(Path("messages.log")); }
-    TempHome home_{"qubeximagewin"};
-    ScopedEnv answer_{"VOK_MSG_ANSWER", "ok"};
-    ScopedEnv log_{"VOK_MSG_LOG", home_.dir + "/messages.log"};
-    ScopedEnv lang_{"LANG", "C"};
 };
 
 } // namespace

@@ -36,7 +36,6 @@
 #include <sys/stat.h>
 
 using namespace qubex;
-using voktest::App;
 using voktest::NextEvent;
 using voktest::Options;
 using voktest::ReadFile;
@@ -83,13 +82,9 @@ std::string Text(int number) {
     return buffer;
 }
 
-class FrameTest : public ::testing::Test {
+class FrameTest : public voktest::OffscreenFrameTest {
   protected:
-    void SetUp() override { App(); }
-    TempHome home_{"qubexframe"};
-    ScopedEnv answer_{"VOK_MSG_ANSWER", "ok"};
-    ScopedEnv log_{"VOK_MSG_LOG", home_.dir + "/messages.log"};
-    ScopedEnv lang_{"LANG", "C"};
+    FrameTest() : OffscreenFrameTest("qubexframe") {}
 };
 
 } // namespace
