@@ -1,18 +1,7 @@
 # qubex image logic: the program's own TIFF and BMP readers (and the display copy of what the
 # BMP reader returns), compiled again with coverage so that the walks guide the fuzzer.
 if(TARGET qubex_image_logic)
-    set(image_logic_sources "")
-    foreach(logic qubex_image_logic VokTiffReader)
-        get_target_property(sources ${logic} SOURCES)
-        get_target_property(image_logic_dir ${logic} SOURCE_DIR)
-        list(FILTER sources INCLUDE REGEX "\\.cpp$")
-        list(TRANSFORM sources PREPEND ${image_logic_dir}/)
-        list(APPEND image_logic_sources ${sources})
-    endforeach()
-    add_library(qubex_image_fuzz_objects OBJECT ${image_logic_sources})
-    target_compile_options(qubex_image_fuzz_objects PRIVATE -fsanitize=fuzzer-no-link)
-    target_include_directories(qubex_image_fuzz_objects PUBLIC ${image_logic_dir})
-    target_link_libraries(qubex_image_fuzz_objects PUBLIC VokCommon)
+    vok_fuzz_objects(qubex_image_fuzz_objects qubex_image_logic VokTiffReader)
     foreach(target tiff bmp)
         vok_fuzzer(qubex_image_fuzz_${target} ${CMAKE_CURRENT_LIST_DIR}/app_image/${target}.cpp
                    LIBS qubex_image_fuzz_objects)
