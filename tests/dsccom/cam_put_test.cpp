@@ -1,7 +1,8 @@
 // rt70cam put, rm, clock and reset-button against the virtual camera: a phone's picture
 // arrives in the camera's form and upright, a camera-ready JPEG byte for byte, what cannot be
-// sent is named and skipped, the private copies go away; deletion of exactly the named
-// images; the clock to the minute and the dialog's refusals; full and protected cards.
+// sent is named and skipped, the private copies go away; a camera movie after its still, an
+// unfit movie refused; deletion of exactly the named images; the clock to the minute and the
+// dialog's refusals; full and protected cards.
 #include <time.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 
 #include "VokExif.h"
 #include "cam_env.h"
+#include "demo_card.h"
 #include "image_builders.h"
 #include "transfer_env.h"
 
@@ -98,6 +100,30 @@ TEST(CamPut, TiffGoesWholeWithItsStillAndBadUsage) {
     EXPECT_EQ(VokImg_IsCameraReady((card + "/101/0003.thm").c_str()), 1);
     EXPECT_EQ(Frame(card + "/101/0003.thm").width, 320u);
     EXPECT_TRUE(Names(home.temp).empty());
+
+    // A movie made like the camera's goes after the still of its first picture; the demo
+    // movie (motion without sound) is unfit for the camera and is refused.
+    std::vector<rt70sim::Bytes> frames;
+    for (int i = 0; i < 10; ++i) {
+        rt70sim::Bytes jpeg;
+        ASSERT_TRUE(
+            rt70sim::encodeJpeg(rt70sim::demoPicture(160, 120, i + 1), 75, true, nullptr, &jpeg));
+        frames.push_back(jpeg);
+    }
+    const std::string movie = home.dir + "/clip.mov";
+    WriteBytes(movie, rt70sim::movieFile(frames, 160, 120, 10, rt70sim::Bytes(8000, 0x80)));
+    const std::string unfit = card + "/101/0001.mov";
+    r = home.rt70cam("put '" + unfit + "' '" + movie + "'");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find(unfit + " was not sent"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(card + "/101/0004.mov"), ReadBytes(movie));
+    const std::vector<uint8_t> still = ReadBytes(card + "/101/0004.thm");
+    EXPECT_EQ(VokImg_IsCameraReady((card + "/101/0004.thm").c_str()), 1);
+    EXPECT_NE(std::string(still.begin(), still.end()).find(std::string("VOKD\x05\x01", 6)),
+              std::string::npos)
+        << "the still of a motion movie with sound";
+    EXPECT_TRUE(Names(home.temp).empty());
+
     for (const char* args : {"put", "rm", "rm 100", "rm 100:x", "clock --set", "clock x",
                              "clock --set 2001-1-1", "reset-button now"}) {
         r = home.rt70cam(args);

@@ -19,12 +19,14 @@
 #include "VokMsgNumbers.h"
 #include "cam_common.h"
 #include "cam_put.h"
+#include "movie_facts.h"
 
-const char kCamPutUsage[] = "  put FILE...             send JPEG and TIFF files into the camera\n"
-                            "  rm FOLDER:IMAGE...      delete the named images from the camera\n"
-                            "  clock [--set now|\"YYYY-MM-DD HH:MM\"]\n"
-                            "                          print the camera's clock, or set it\n"
-                            "  reset-button            clear the camera's pending button event\n";
+const char kCamPutUsage[] =
+    "  put FILE...             send JPEG and TIFF files and camera movies into the camera\n"
+    "  rm FOLDER:IMAGE...      delete the named images from the camera\n"
+    "  clock [--set now|\"YYYY-MM-DD HH:MM\"]\n"
+    "                          print the camera's clock, or set it\n"
+    "  reset-button            clear the camera's pending button event\n";
 
 namespace {
 
@@ -52,11 +54,24 @@ bool wantsHelp(int argc, char** argv) {
     return false;
 }
 
+// A movie is asked first, because the JPEG detection finds the start mark inside a Motion-JPEG
+// movie; one unfit for the camera is skipped as the image program skips it.
+int32_t prepare(VokUploadRecord* record) {
+    if (!qubex::media::IsMovieFile(record->pathA))
+        return VokDscCom_PrepareUploadFile(record, g_tempFolder.c_str());
+    qubex::media::MovieUpload upload;
+    if (!qubex::media::ReadMovieUpload(record->pathA, &upload))
+        return DSC_UPLOAD_SKIP;
+    return VokDscCom_PrepareUploadMovie(record, g_tempFolder.c_str(), upload.still.data(),
+                                        static_cast<uint32_t>(upload.still.size()),
+                                        upload.motion ? 1 : 0, upload.sound ? 1 : 0);
+}
+
 // The owner side of the upload: each record is prepared when the library asks for it.
 intptr_t onNotify(void*, unsigned message, uintptr_t code, intptr_t value) {
     if (message == WM_DSC_QUERYFILE && code == DSC_QUERYFILE_KIND) {
         auto* record = reinterpret_cast<VokUploadRecord*>(value);
-        int32_t kind = VokDscCom_PrepareUploadFile(record, g_tempFolder.c_str());
+        int32_t kind = prepare(record);
         if (kind == DSC_UPLOAD_SKIP) {
             g_skipped.push_back(record->pathA);
             VokDsc_Msg_Error(nullptr, VOK_MSG_FILE_OPEN_FAILED, g_title);

@@ -321,4 +321,16 @@ std::vector<uint8_t> GetMovieFirstPicture(const std::string& path) {
     return dib;
 }
 
+bool ReadMovieUpload(const std::string& path, MovieUpload* upload) {
+    assert(upload);
+    MovieFacts facts;
+    ReadMovieFacts(path, &facts);
+    if (!IsCameraMovie(facts))
+        return false;
+    upload->still = GetMovieFirstPicture(path);
+    upload->motion = facts.videoRate != 0;
+    upload->sound = facts.HasSound();
+    return !upload->still.empty();
+}
+
 } // namespace qubex::media

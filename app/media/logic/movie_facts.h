@@ -42,6 +42,18 @@ bool IsCameraMovie(const MovieFacts& facts);
 /* The movie's picture at time 0 as a 24-bit packed bitmap; empty when there is none. */
 std::vector<uint8_t> GetMovieFirstPicture(const std::string& path);
 
+/* What the camera upload needs of a movie: its first picture and the motion and sound flags
+ * the still's maker note carries. */
+struct MovieUpload {
+    std::vector<uint8_t> still;
+    bool motion = false;
+    bool sound = false;
+};
+
+/* The upload of a movie file: false when it is unfit for the camera or has no first picture
+ * (the file is then skipped without a message). */
+bool ReadMovieUpload(const std::string& path, MovieUpload* upload);
+
 } // namespace qubex::media
 
 #endif

@@ -131,15 +131,10 @@ intptr_t UploadKind(intptr_t record) {
     case image::kTypeTiff:
         return bridge::PrepareUploadPicture(record, temp);
     case image::kTypeMovie: {
-        media::MovieFacts facts;
-        media::ReadMovieFacts(path, &facts);
-        if (!media::IsCameraMovie(facts))
+        media::MovieUpload upload;
+        if (!media::ReadMovieUpload(path, &upload))
             return DSC_UPLOAD_SKIP;
-        const std::vector<uint8_t> still = media::GetMovieFirstPicture(path);
-        if (still.empty())
-            return DSC_UPLOAD_SKIP;
-        return bridge::PrepareUploadMovie(record, temp, still, facts.videoRate != 0,
-                                          facts.HasSound());
+        return bridge::PrepareUploadMovie(record, temp, upload.still, upload.motion, upload.sound);
     }
     default:
         return DSC_UPLOAD_SKIP;
