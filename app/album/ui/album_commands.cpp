@@ -6,6 +6,7 @@
 #include "album_window.h"
 #include "bridge.h"
 #include "commands.h"
+#include "drive_protocol.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -66,7 +67,7 @@ QStringList ChooseFilesToAdd(QWidget* frame) {
     QString answer;
     int type = 0;
     if (TakeFileAnswer(frame, &answer, &type))
-        return {answer};
+        return SplitFileAnswer(answer);
     QFileDialog dialog(frame, AddAlbumTitle());
     dialog.setObjectName("ADDALBUMFILE");
     dialog.setOption(QFileDialog::DontUseNativeDialog);

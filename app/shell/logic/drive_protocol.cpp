@@ -72,4 +72,8 @@ DriveCommand ParseDriveCommand(const std::string& raw) {
     return c;
 }
 
+QStringList SplitFileAnswer(const QString& answer) {
+    return answer.split('\t', Qt::SkipEmptyParts);
+}
+
 } // namespace qubex

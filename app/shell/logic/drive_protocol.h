@@ -2,6 +2,9 @@
 #ifndef QUBEX_DRIVE_PROTOCOL_H
 #define QUBEX_DRIVE_PROTOCOL_H
 
+#include <QString>
+#include <QStringList>
+
 #include <string>
 
 namespace qubex {
@@ -15,6 +18,9 @@ struct DriveCommand {
 
 /* Parses one line (without its line end; a trailing '\r' is ignored). */
 DriveCommand ParseDriveCommand(const std::string& line);
+
+/* The paths of a file answer: a multi-selection lists its files separated by tabs. */
+QStringList SplitFileAnswer(const QString& answer);
 
 } // namespace qubex
 

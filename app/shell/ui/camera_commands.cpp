@@ -7,6 +7,7 @@
 #include "bridge.h"
 #include "camera_link.h"
 #include "commands.h"
+#include "drive_protocol.h"
 #include "file_type.h"
 #include "frame_window.h"
 #include "image_commands.h"
@@ -146,7 +147,7 @@ intptr_t UploadKind(intptr_t record) {
 void DataOut(FrameWindow* frame) {
     QStringList chosen;
     if (std::optional<QString> answer = frame->TakeNextFileAnswer()) {
-        chosen = answer->split('\t', Qt::SkipEmptyParts);
+        chosen = SplitFileAnswer(*answer);
     } else {
         QStringList filters;
         for (const std::string& f : UploadFilters(media::MoviePlaybackAvailable()))

@@ -1,8 +1,8 @@
 /* The album window's wiring offscreen, inside the frame: new albums and their numbering, Add to
- * Album through the drive answer, the grid, dates from the image library, marks, the arrows,
- * renaming from the name field, double click, copy and paste between albums, dragging to
- * another album and onto its own, cut, Save As, the close question, reopening with the marks,
- * message 183, and the camera's download album starting a second album after the 100th and
+ * Album through the drive answer (one file or several), the grid, dates from the image library,
+ * marks, the arrows, renaming from the name field, double click, copy and paste between albums,
+ * dragging to another album and onto its own, cut, Save As, the close question, reopening with the
+ * marks, message 183, and the camera's download album starting a second album after the 100th and
  * taking a movie. */
 #include "album_commands.h"
 #include "album_window.h"
@@ -121,9 +121,12 @@ TEST_F(AlbumWindowTest, ADozenPicturesAreAddedMarkedRenamedMovedSavedAndReopened
     EXPECT_EQ(one->property(child::kClass).toString(), "VOKAlbumChild");
     EXPECT_FALSE(one->album().modified);
 
-    for (const std::string& p : pictures)
-        Add(frame, p);
+    for (size_t i = 0; i < 9; ++i)
+        Add(frame, pictures[i]);
+    // A multi-selection: one answer of several files, separated by tabs, added in its order.
+    Add(frame, pictures[9] + "\t" + pictures[10] + "\t" + pictures[11]);
     ASSERT_EQ(one->album().entries.size(), 12u) << Messages();
+    EXPECT_EQ(Paths(one), pictures);
     EXPECT_EQ(Messages(), "");
     Add(frame, pictures[3]);
     EXPECT_NE(Messages().find("message 101 qubex\tThis image is registered already"),
