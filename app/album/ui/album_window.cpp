@@ -208,8 +208,10 @@ void ImageButton::Show(const Entry& entry, const QString& dateText, bool current
         const QSignalBlocker block(mark_);
         mark_->setChecked(entry.marked);
     }
-    if (name_->isReadOnly())
+    if (name_->isReadOnly()) {
         name_->setText(Q(ShownName(entry.path)));
+        name_->setCursorPosition(0); // a long name shows its beginning, not its extension
+    }
     update();
 }
 
@@ -438,8 +440,10 @@ bool AlbumWindow::Rename(size_t index, const std::string& typedName) {
     // Refusals the user can correct keep the field; after 46 it shows the old name again.
     bool done = renamed || plan.message == kMsgNone || plan.message == kMsgFileMissing ||
                 plan.message == kMsgRenameFailed;
-    if (plan.restoreOldName)
+    if (plan.restoreOldName) {
         buttons_[index]->nameField()->setText(Q(ShownName(album_.entries[index].path)));
+        buttons_[index]->nameField()->setCursorPosition(0);
+    }
     renaming_ = false;
     if (done) {
         buttons_[index]->nameField()->setReadOnly(true);
