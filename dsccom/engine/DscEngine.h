@@ -141,6 +141,10 @@ int DscCom_WaitForMonitor(void);
  * when another owner holds the camera, DSC_ERR_REPORTED or an exchange result otherwise;
  * on failure nothing stays open. *imageTotal receives the count of modes 1 and 2. */
 int DscCom_StartConnection(int withDialog, int32_t* imageTotal);
+/* The start of an export that opens its own connection in mode: true with the connection
+ * open; otherwise false with the export's answer in *answer (1 when a selection dialog or a
+ * busy owner holds the camera, 0 when the start failed, its failure already shown). */
+bool DscCom_StartExport(int mode, int* answer);
 /* Closes the connecting dialog that a successful start left open. */
 void DscCom_CloseConnectingDialog(void);
 

@@ -99,18 +99,10 @@ int DscDel_DeleteImage(uint16_t folder, uint16_t image) {
 
 int32_t VokDscCom_RT70_TimeSetup(void) {
     return DscCom_Guarded(0, [&] {
+        int answer = 0;
+        if (!DscCom_StartExport(kClockMode, &answer))
+            return answer;
         DscConnection* c = DscCom_Record();
-        if (c->sendBuffer) // a selection dialog holds the connection
-            return 1;
-        c->mode = kClockMode;
-        int result = DscCom_StartConnection(1, nullptr);
-        if (result == 1)
-            return 1;
-        if (result != DSC_OK) {
-            if (result != DSC_ERR_INTERLOCK)
-                VokDscCom_ReportResult(result);
-            return 0;
-        }
         if (!g_clockDialog || g_clockDialog(c) != 0) {
             DscCom_CloseConnectingDialog();
             DscCom_ShowMessage(DSC_MSG_UNEXPECTED);

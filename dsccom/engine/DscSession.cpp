@@ -263,6 +263,24 @@ int DscCom_StartConnection(int withDialog, int32_t* imageTotal) {
     return result;
 }
 
+bool DscCom_StartExport(int mode, int* answer) {
+    DscConnection* c = &g_connection;
+    *answer = 1;
+    if (c->sendBuffer) // a selection dialog still holds the connection
+        return false;
+    c->mode = mode;
+    const int result = DscCom_StartConnection(1, nullptr);
+    if (result == 1)
+        return false;
+    if (result != DSC_OK) {
+        if (result != DSC_ERR_INTERLOCK)
+            VokDscCom_ReportResult(result);
+        *answer = 0;
+        return false;
+    }
+    return true;
+}
+
 void DscCom_CloseConnectingDialog(void) {
     closeConnectingDialog(&g_connection);
 }

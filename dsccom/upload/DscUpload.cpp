@@ -219,20 +219,12 @@ int VokDscCom_Upload(VokUploadRecord* records, int32_t count, int32_t* sent) {
 
 int32_t VokDscCom_RT70_PC2DSC(int32_t count, VokUploadRecord* records) {
     return DscCom_Guarded(0, [&] {
+        int answer = 0;
+        if (!DscCom_StartExport(4, &answer))
+            return answer;
         DscConnection* c = DscCom_Record();
-        if (c->sendBuffer) // a selection dialog still holds the connection
-            return 1;
-        c->mode = 4;
-        int result = DscCom_StartConnection(1, nullptr);
-        if (result == 1)
-            return 1;
-        if (result != DSC_OK) {
-            if (result != DSC_ERR_INTERLOCK)
-                VokDscCom_ReportResult(result);
-            return 0;
-        }
         DscCom_CloseConnectingDialog();
-        result = DscUpload_Run(records, count, nullptr, nullptr);
+        int result = DscUpload_Run(records, count, nullptr, nullptr);
         if (result == DSC_ERR_MEMFULL) {
             // The user makes room in the selection dialog, which keeps the connection open.
             c->mode = 0;
